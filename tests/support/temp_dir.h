@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+
+#include "core/text_file.h"
+
+namespace kiroku::testing {
+
+// A fresh folder that is the working directory while the object lives.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_, previous_;
+};
+
+// Makes matching file operations fail while the object lives.
+class ScopedIoFaults {
+ public:
+  explicit ScopedIoFaults(IoFaults faults) : faults_(std::move(faults)) { SetIoFaults(&faults_); }
+  ~ScopedIoFaults() { SetIoFaults(nullptr); }
+
+ private:
+  IoFaults faults_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// Names in the working directory (dot files included), sorted.
+std::string ListDirectory(const std::string& path = ".");
+
+}  // namespace kiroku::testing
