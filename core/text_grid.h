@@ -45,6 +45,8 @@ class TStringGrid {
   int rowHeight(int row) const;
   void setColWidth(int col, int px);
   void setRowHeight(int row, int px);
+  // Rows from 0 up to this one may have a height of their own.
+  int customRowHeights() const { return static_cast<int>(rowHeights_.size()); }
 
   void setObserver(GridObserver* observer) { observer_ = observer; }
 

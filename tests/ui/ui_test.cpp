@@ -1,0 +1,301 @@
+// The screens driven through their real controls on the offscreen platform.
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QtTest>
+
+#include "setup/backup.h"
+#include "tests/support/fake_screens.h"
+#include "tests/support/temp_dir.h"
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+#include "ui/application.h"
+#include "ui/cp932.h"
+#include "ui/grid_view.h"
+#include "ui/screens.h"
+
+using namespace kiroku;
+using namespace kiroku::ui;
+
+namespace {
+
+QPushButton* Btn(QWidget* form, int n) {
+  auto* b = form->findChild<QPushButton*>(QStringLiteral("Button%1").arg(n));
+  if (!b) qFatal("no Button%d on %s", n, qPrintable(form->objectName()));
+  return b;
+}
+
+void Click(QWidget* form, int n) {
+  QPushButton* b = Btn(form, n);
+  QVERIFY2(b->isVisible() && b->isEnabled(), qPrintable(QStringLiteral("Button%1 on %2").arg(n).arg(form->objectName())));
+  QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// Types text as the operator would, one character (code point) at a time.
+void Type(QWidget* w, const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
+    i += n - 1;
+  }
+}
+
+QString Cell(QTableView* view, int row, int col) {  // grid row and column, header row 0
+  return view->model()->data(view->model()->index(row - 1, col)).toString();
+}
+
+QByteArray Hex(const Text& t) { return QByteArray(t.data(), static_cast<qsizetype>(t.size())).toHex(' '); }
+
+}  // namespace
+
+class UiTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<testing::TempDir> dir_;
+  testing::FakeTime time_;
+  QStringList errors_;
+
+  void fillSheet() {
+    auto* grid = Form1->StringGrid1;
+    grid->model()->setData(grid->model()->index(1, 0), QStringLiteral("佐藤"));
+    grid->model()->setData(grid->model()->index(2, 0), QStringLiteral("鈴木"));
+    grid->model()->setData(grid->model()->index(1, 2), QStringLiteral("高橋"));
+    Type(Form1->edit(1), QStringLiteral("シュート"));
+    Type(Form1->edit(2), QStringLiteral("パス"));
+    Type(Form1->edit(11), QStringLiteral("右"));
+    Type(Form1->edit(12), QStringLiteral("左"));
+  }
+  void toRecording() {
+    Click(Form1, 2);
+    QTRY_VERIFY(Form2->isVisible());
+  }
+  void startedGame() {
+    fillSheet();
+    toRecording();
+    Click(Form2, 33);
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<testing::TempDir>();
+    errors_.clear();
+    SetErrorBox([this](const QString& caption, const QString& message) { errors_ << caption + "|" + message; });
+    SetClockTimeSource(&time_);
+    InitApplication();
+    CreateForms();
+    Form1->show();
+  }
+  void cleanup() {
+    DestroyForms();
+    dir_.reset();
+  }
+
+  void startupShowsTheChoiceInFrontOfTheSheet() {
+    QVERIFY(Form1->isVisible());
+    QTRY_VERIFY(Form5->isVisible());
+    QTRY_VERIFY(!Form5->timer(1)->isActive());
+    QVERIFY(!Form1->timer(1)->isActive());
+    QVERIFY(!Form1->timer(2)->isActive());  // never wakes the program
+    QVERIFY(!Form2->isVisible() && !Form3->isVisible() && !Form4->isVisible());
+    QCOMPARE(Form5->itemIndex(), -1);
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("データ入力"));
+    QCOMPARE(Cell(Form1->StringGrid1, 1, 0), QStringLiteral("団体名"));
+    QCOMPARE(Form1->edit(21)->text(), QStringLiteral("ファイル名"));
+    QCOMPARE(Btn(Form2, 32)->geometry(), QRect(80 + 88 * 7, 408, 73, 41));
+    QCOMPARE(Form2->panel(1)->text(), QStringLiteral("00:00"));
+  }
+
+  void okWithNothingChosenDoesNothingThenNewListKeepsTheSheet() {
+    QTRY_VERIFY(Form5->isVisible());
+    Type(Form1->edit(3), QStringLiteral("typed"));
+    Click(Form5, 1);
+    QVERIFY(Form5->isVisible());
+    Form5->findChild<QRadioButton*>("RadioGroup1Item0")->click();
+    QCOMPARE(Form5->itemIndex(), 0);
+    Click(Form5, 1);
+    QVERIFY(!Form5->isVisible());
+    QCOMPARE(Sheet().edit(3), Text("typed"));
+  }
+
+  void backUpFillsTheSheetOnlyUntilTheFirstSwitch() {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->findChild<QRadioButton*>("RadioGroup1Item1")->click();
+    Click(Form5, 1);  // no file yet
+    QCOMPARE(errors_, QStringList{QStringLiteral("kiroku|ファイルが見つかりません.")});
+    QVERIFY(Form5->isVisible());
+    QCOMPARE(Form5->itemIndex(), 1);
+
+    std::string file = "\x83\x60\x81\x5b\x83\x80\x41\r\nAnn\r\n";  // チームA
+    for (int n = 3; n <= 34; ++n) file += "\r\n";
+    file += "\x83\x56\x83\x85\x81\x5b\x83\x67\xff\r\n";  // シュート and a byte that is not CP932
+    testing::WriteFileBytes("morvane.txt", file);
+    Click(Form5, 1);
+    QVERIFY(!Form5->isVisible());
+    QCOMPARE(Cell(Form1->StringGrid1, 1, 0), QStringLiteral("チームA"));
+    QCOMPARE(Form1->edit(1)->text().left(4), QStringLiteral("シュート"));
+    QCOMPARE(Hex(Sheet().edit(1)), QByteArray("83 56 83 85 81 5b 83 67 ff"));  // kept byte for byte
+
+    toRecording();
+    QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("Ann"));
+    QCOMPARE(Form2->panel(2)->text(), QStringLiteral("チームA"));
+    QCOMPARE(Hex(KForm::Caption(Btn(Form3, 1))), QByteArray("83 56 83 85 81 5b 83 67 ff"));
+    testing::WriteFileBytes("morvane.txt", "Other\r\nBob\r\n");
+    LoadSetupBackup(Sheet());  // as a later "Back Up" would
+    QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("Ann"));
+  }
+
+  void aWholeEventAndEachCorrectionThroughTheButtons() {
+    startedGame();
+    QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("佐藤"));
+    QVERIFY(!Btn(Form2, 3)->isVisible());
+    QVERIFY(Btn(Form2, 17)->isVisible() && !Btn(Form2, 18)->isVisible());
+    QVERIFY(!Btn(Form2, 33)->isEnabled() && Btn(Form2, 34)->isEnabled());
+    time_.advanceSeconds(75.4);
+    Form2->Timer1Timer();
+    QCOMPARE(Form2->panel(1)->text(), QStringLiteral("01:15"));
+
+    Click(Form2, 2);  // 鈴木
+    QTRY_VERIFY(Form3->isVisible());
+    QVERIFY(!Btn(Form2, 1)->isEnabled() && !Btn(Form2, 36)->isEnabled());
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 0), QStringLiteral("01：15"));
+    Click(Form3, 11);  // 修正: back to the player
+    QTRY_VERIFY(!Form3->isVisible());
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 0), QString());
+    QVERIFY(Btn(Form2, 1)->isEnabled());
+
+    Click(Form2, 2);
+    Click(Form3, 2);  // パス
+    QTRY_VERIFY(Form4->isVisible());
+    QVERIFY(!Form3->isVisible());
+    Click(Form4, 11);  // 修正: back to item 2
+    QTRY_VERIFY(Form3->isVisible());
+    QVERIFY(!Form4->isVisible());
+    Click(Form3, 1);  // シュート
+    Click(Form4, 2);  // 左
+    QTRY_VERIFY(!Form4->isVisible());
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 1), QStringLiteral("鈴木"));
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 2), QStringLiteral("シュート"));
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 3), QStringLiteral("左"));
+    QCOMPARE(Rec().TallyTable.at(1, 2, 1, 2), 1);
+    QCOMPARE(Form2->StringGrid1->model()->rowCount(), 6);  // 7 grid rows less the header
+    QCOMPARE(Form2->StringGrid1->currentIndex().row(), 1);  // grid row 2
+
+    Click(Form2, 36);  // 修正 on the recording screen
+    QTRY_VERIFY(Form4->isVisible());
+    QVERIFY(!Btn(Form2, 1)->isEnabled() && !Btn(Form2, 36)->isEnabled());
+    QCOMPARE(Rec().TallyTable.at(1, 2, 1, 2), 0);
+    Click(Form4, 1);
+    QCOMPARE(Rec().TallyTable.at(1, 2, 1, 1), 1);
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 3), QStringLiteral("右"));
+    QVERIFY(Btn(Form2, 36)->isEnabled());
+  }
+
+  void aPickerClosedThroughItsWindowStepsBack() {
+    startedGame();
+    Click(Form2, 1);
+    QTRY_VERIFY(Form3->isVisible());
+    Form3->close();
+    QVERIFY(!Form3->isVisible());
+    QVERIFY(Btn(Form2, 1)->isEnabled());
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 1), QString());
+
+    Click(Form2, 1);
+    Click(Form3, 1);
+    QTRY_VERIFY(Form4->isVisible());
+    Form4->close();
+    QTRY_VERIFY(Form3->isVisible());
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 2), QString());
+    Click(Form3, 2);
+    Click(Form4, 1);  // the event still completes
+    QCOMPARE(Rec().historyDepth(), 1);
+    QVERIFY(!Form3->isVisible() && !Form4->isVisible());
+  }
+
+  void switchingTwiceAppliesTheLabelsOnce() {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    fillSheet();
+    toRecording();
+    QVERIFY(!Btn(Form2, 1)->isEnabled());
+    Form1->StringGrid1->model()->setData(Form1->StringGrid1->model()->index(1, 0), QStringLiteral("別人"));
+    Click(Form2, 35);  // 画面切り替え
+    QTRY_COMPARE(QApplication::activeWindow(), Form1);
+    QVERIFY(Form2->isVisible());
+    Click(Form1, 2);
+    QTRY_COMPARE(QApplication::activeWindow(), Form2);
+    QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("佐藤"));
+    QCOMPARE(Rec().LabelsPending, 0);
+  }
+
+  void closingTheRecordingScreenHidesItAndTheClockRunsOn() {
+    startedGame();
+    Form2->close();
+    QVERIFY(!Form2->isVisible());
+    QVERIFY(Form2->timer(1)->isActive());
+    time_.advanceSeconds(30);
+    Form2->Timer1Timer();
+    toRecording();
+    QCOMPARE(Form2->panel(1)->text(), QStringLiteral("00:30"));
+    QVERIFY(Btn(Form2, 1)->isEnabled());
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    QVERIFY(!Form5->isVisible());
+    QCOMPARE(Cell(Form1->StringGrid1, 2, 0), QStringLiteral("佐藤"));
+  }
+
+  void closingTheSetupSheetEndsTheProgram() {
+    QTimer::singleShot(0, Form1, [] { Click(Form1, 5); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+  }
+
+  void fileErrorsShowTheBoxAndChangeNothing() {
+    startedGame();
+    Click(Form2, 1);
+    Click(Form3, 1);
+    Click(Form4, 1);
+    Form1->edit(21)->setText(QString());
+    Type(Form1->edit(21), QStringLiteral("nowhere/game"));
+    const auto tally = Rec().TallyTable;
+    Click(Form1, 4);  // データ保存
+    QCOMPARE(errors_, QStringList{QStringLiteral("kiroku|ファイル名の指定が間違っています.")});
+    QCOMPARE(Rec().TallyTable, tally);
+    QVERIFY(Form1->isVisible() && Form2->isVisible());
+
+    Form1->edit(21)->setText(QString());
+    Type(Form1->edit(21), QStringLiteral("game"));
+    Click(Form1, 4);
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY(testing::FileExists("gamelist.xls") && testing::FileExists("gametable.xls"));
+
+    Click(Form1, 3);  // データ登録
+    QVERIFY(testing::FileExists("morvane.txt"));
+  }
+
+  void fieldsTakeOnlyWhatCp932CanHold() {
+    Cp932LineEdit* e = Form1->edit(5);
+    Type(e, QStringLiteral("A\u301C"));  // WAVE DASH
+    QCOMPARE(e->text(), QStringLiteral("A\uFF5E"));
+    QCOMPARE(Hex(Sheet().edit(5)), QByteArray("41 81 60"));
+    Type(e, QStringLiteral("\U0001F600"));  // no CP932 counterpart
+    Type(e, QStringLiteral("\u00E9"));
+    QCOMPARE(Hex(Sheet().edit(5)), QByteArray("41 81 60"));
+    Type(e, QStringLiteral("ｱ"));
+    QCOMPARE(Hex(Sheet().edit(5)), QByteArray("41 81 60 b1"));
+
+    QVERIFY(Cp932CanHold(QStringLiteral("団体名ｱｲｳ～")));
+    QVERIFY(!Cp932CanHold(QStringLiteral("\u00E9")));
+    QCOMPARE(ToCp932(NormalizeForCp932(QStringLiteral("\u2212\u2016"))), Text("\x81\x7c\x81\x61"));
+  }
+};
+
+QTEST_MAIN(UiTest)
+#include "ui_test.moc"

@@ -1,0 +1,37 @@
+#include "ui/application.h"
+
+#include <QFont>
+
+#include "ui/Unit1.h"
+#include "ui/Unit2.h"
+#include "ui/Unit3.h"
+#include "ui/Unit4.h"
+#include "ui/Unit5.h"
+
+namespace kiroku::ui {
+
+void InitApplication() {
+  QApplication::setApplicationName(QStringLiteral("kiroku"));
+  QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                             {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                              QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+                              QStringLiteral("TakaoPGothic")});
+}
+
+void CreateForms() {
+  new TForm1;
+  new TForm2;
+  new TForm3;
+  new TForm4;
+  new TForm5;
+}
+
+void DestroyForms() {
+  delete Form5;
+  delete Form4;
+  delete Form3;
+  delete Form2;
+  delete Form1;
+}
+
+}  // namespace kiroku::ui
