@@ -1,5 +1,6 @@
 #include "ui/kform.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "ui/cp932.h"
@@ -32,18 +33,26 @@ KForm::KForm(const char* name, const QString& caption, int left, int top, int wi
   pal.setColor(QPalette::Window, colour);
   setPalette(pal);
   setAutoFillBackground(false);
+  setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers every pixel
   move(left, top);
   resize(width - kFrameWidth, height - kFrameHeight);
 }
 
-void KForm::paintEvent(QPaintEvent*) {
+void KForm::paintEvent(QPaintEvent* event) {
   QPainter p(this);
-  if (hatched_) {
-    p.fillRect(rect(), Qt::white);
-    p.fillRect(rect(), QBrush(colour_, Qt::CrossPattern));
-  } else {
-    p.fillRect(rect(), colour_);
+  if (!hatched_) {
+    p.fillRect(event->rect(), colour_);
+    return;
   }
+  // The cross-hatch drawn once into a tile, then only copied: a picker must
+  // appear at once when a player is pressed.
+  if (hatchTile_.isNull()) {
+    hatchTile_ = QPixmap(64, 64);
+    hatchTile_.fill(Qt::white);
+    QPainter t(&hatchTile_);
+    t.fillRect(hatchTile_.rect(), QBrush(colour_, Qt::CrossPattern));
+  }
+  p.drawTiledPixmap(event->rect(), hatchTile_, event->rect().topLeft());
 }
 
 Text KForm::Caption(const QWidget* control) {

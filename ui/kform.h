@@ -1,6 +1,7 @@
 #pragma once
 #include <QHash>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -43,6 +44,7 @@ class KForm : public QWidget {
  private:
   QColor colour_;
   bool hatched_ = false;
+  QPixmap hatchTile_;
   QHash<int, QPushButton*> buttons_;
   QHash<int, QLabel*> panels_;
   QHash<int, QTimer*> timers_;
