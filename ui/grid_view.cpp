@@ -105,6 +105,11 @@ GridView::GridView(TStringGrid& grid, bool editable, QWidget* parent)
   setModel(model_);
   setItemDelegate(new Cp932Delegate(this));
   setShowGrid(true);
+  // The area past the last cell shows the grid's own colour, not the screen's.
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+  setPalette(pal);
+  setAutoFillBackground(true);
   setCornerButtonEnabled(false);
   horizontalHeader()->setVisible(grid.fixedRows() > 0);
   verticalHeader()->setVisible(grid.fixedCols() > 0);
