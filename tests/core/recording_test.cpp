@@ -255,7 +255,9 @@ TEST(Tally, IncrementUndoAndClearTotals) {
     for (int p = 1; p <= 17; ++p)
       for (int i = 1; i <= 11; ++i)
         for (int k = 1; k <= 11; ++k)
-          if (TallyTableT::isTotal(p, i, k)) EXPECT_EQ(rec.TallyTable.at(t, p, i, k), 0);
+          if (TallyTableT::isTotal(p, i, k)) {
+            EXPECT_EQ(rec.TallyTable.at(t, p, i, k), 0);
+          }
   EXPECT_EQ(rec.TallyTable.at(2, 16, 10, 10), 1);
 }
 

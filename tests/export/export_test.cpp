@@ -120,7 +120,9 @@ class ExportTest : public ::testing::Test {
       for (int p = 1; p <= 17; ++p)
         for (int i = 1; i <= 11; ++i)
           for (int k = 1; k <= 11; ++k)
-            if (TallyTableT::isTotal(p, i, k)) ASSERT_EQ(rec.TallyTable.at(t, p, i, k), 0);
+            if (TallyTableT::isTotal(p, i, k)) {
+              ASSERT_EQ(rec.TallyTable.at(t, p, i, k), 0);
+            }
   }
   std::string listFile() { return ReadFileBytes(kPrefixDefault + "list.xls"); }
   std::string tableFile() { return ReadFileBytes(kPrefixDefault + "table.xls"); }

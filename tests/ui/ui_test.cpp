@@ -5,7 +5,6 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "setup/backup.h"
 #include "tests/support/fake_screens.h"
 #include "tests/support/temp_dir.h"
 #include "ui/Unit1.h"
@@ -147,9 +146,18 @@ class UiTest : public QObject {
     QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("Ann"));
     QCOMPARE(Form2->panel(2)->text(), QStringLiteral("チームA"));
     QCOMPARE(Hex(KForm::Caption(Btn(Form3, 1))), QByteArray("83 56 83 85 81 5b 83 67 ff"));
-    testing::WriteFileBytes("morvane.txt", "Other\r\nBob\r\n");
-    LoadSetupBackup(Sheet());  // as a later "Back Up" would
-    QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("Ann"));
+  }
+
+  void backUpAfterTheFirstSwitchFillsOnlyTheSheet() {
+    QTRY_VERIFY(Form5->isVisible());
+    toRecording();  // the sheet still at its defaults
+    testing::WriteFileBytes("morvane.txt", "Reds\r\nAnn\r\n");
+    Form5->findChild<QRadioButton*>("RadioGroup1Item1")->click();
+    Click(Form5, 1);
+    QVERIFY(!Form5->isVisible());
+    QCOMPARE(Cell(Form1->StringGrid1, 2, 0), QStringLiteral("Ann"));
+    QVERIFY(!Btn(Form2, 1)->isVisible());
+    QCOMPARE(Form2->panel(4)->text(), QStringLiteral("団体名"));
   }
 
   void aWholeEventAndEachCorrectionThroughTheButtons() {
