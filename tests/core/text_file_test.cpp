@@ -15,14 +15,6 @@ using testing::ScopedIoFaults;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
-int CodeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const IoError& e) {
-    return e.code();
-  }
-  return 0;
-}
 
 void WriteTwoLines(const std::string& path) {
   TextFileWriter w(path);
@@ -65,28 +57,28 @@ TEST(TextFileWriter, KeepsTheModeOfTheFileItReplaces) {
 
 TEST(TextFileWriter, FailuresGiveTheirCodesAndLeaveTheOldFileUntouched) {
   TempDir dir;
-  EXPECT_EQ(CodeOf([] { WriteTwoLines("no-such-folder/f.txt"); }), 3);
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("no-such-folder/f.txt"); }), 3);
 
   WriteFileBytes("ro.txt", "keep");
   ::chmod("ro.txt", 0444);
-  EXPECT_EQ(CodeOf([] { WriteTwoLines("ro.txt"); }), 5);
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("ro.txt"); }), 5);
   EXPECT_EQ(ReadFileBytes("ro.txt"), "keep");
 
   ::mkdir("folder", 0755);
-  EXPECT_EQ(CodeOf([] { WriteTwoLines("folder"); }), 5);
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("folder"); }), 5);
 
   WriteFileBytes("f.txt", "previous");
   {
     ScopedIoFaults faults({.pathSuffix = "f.txt", .lineNumber = 2, .lineCode = 101});
-    EXPECT_EQ(CodeOf([] { WriteTwoLines("f.txt"); }), 101);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 101);
   }
   {
     ScopedIoFaults faults({.closeCode = 29});
-    EXPECT_EQ(CodeOf([] { WriteTwoLines("f.txt"); }), 29);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 29);
   }
   {
     ScopedIoFaults faults({.openCode = 4});
-    EXPECT_EQ(CodeOf([] { WriteTwoLines("f.txt"); }), 4);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 4);
   }
   EXPECT_EQ(ReadFileBytes("f.txt"), "previous");
   EXPECT_EQ(ListDirectory(), "f.txt\nfolder\nro.txt\n");
@@ -125,15 +117,15 @@ TEST(TextFileReader, KeepsNulBytesAndLongLines) {
 
 TEST(TextFileReader, OpenFailures) {
   TempDir dir;
-  EXPECT_EQ(CodeOf([] { TextFileReader r("missing.txt"); }), 2);
-  EXPECT_EQ(CodeOf([] { TextFileReader r("missing/f.txt"); }), 3);
+  EXPECT_EQ(testing::IoErrorCode([] { TextFileReader r("missing.txt"); }), 2);
+  EXPECT_EQ(testing::IoErrorCode([] { TextFileReader r("missing/f.txt"); }), 3);
   ::mkdir("d", 0755);
-  EXPECT_EQ(CodeOf([] { TextFileReader r("d"); }), 5);
+  EXPECT_EQ(testing::IoErrorCode([] { TextFileReader r("d"); }), 5);
   WriteFileBytes("f.txt", "1\n2\n3\n");
   ScopedIoFaults faults({.lineNumber = 2, .lineCode = 100});
   TextFileReader r("f.txt");
   EXPECT_EQ(r.readLine(), "1");
-  EXPECT_EQ(CodeOf([&] { r.readLine(); }), 100);
+  EXPECT_EQ(testing::IoErrorCode([&] { r.readLine(); }), 100);
 }
 
 }  // namespace

@@ -132,14 +132,6 @@ class ExportTest : public ::testing::Test {
     for (size_t e; (e = file.find("\r\n", p)) != std::string::npos; p = e + 2) lines.push_back(file.substr(p, e - p));
     return lines;
   }
-  int errorOf(const std::function<void()>& f) {
-    try {
-      f();
-    } catch (const IoError& e) {
-      return e.code();
-    }
-    return 0;
-  }
 
   TempDir dir;
   FakeScreens screens;
@@ -256,7 +248,7 @@ TEST_F(ExportTest, AMissingFolderFailsWithCode3AndChangesNothing) {
   record(1, 1, 1, 1);
   sheet.setEdit(21, "nowhere/game");
   const auto tally = rec.TallyTable;
-  EXPECT_EQ(errorOf([&] { SaveResults(sheet, rec); }), 3);
+  EXPECT_EQ(testing::IoErrorCode([&] { SaveResults(sheet, rec); }), 3);
   EXPECT_EQ(rec.TallyTable, tally);
   EXPECT_EQ(testing::ListDirectory(), "");
 }
@@ -267,14 +259,14 @@ TEST_F(ExportTest, AWriteFailingMidwayKeepsTheOldFilesAndClearsTheTotals) {
   WriteFileBytes(kPrefixDefault + "table.xls", "old table");
   {
     ScopedIoFaults faults({.pathSuffix = "list.xls", .lineNumber = 150, .lineCode = 101});
-    EXPECT_EQ(errorOf([&] { SaveResults(sheet, rec); }), 101);
+    EXPECT_EQ(testing::IoErrorCode([&] { SaveResults(sheet, rec); }), 101);
   }
   EXPECT_EQ(listFile(), "old list");
   EXPECT_EQ(tableFile(), "old table");
   expectTotalsCleared();
   {
     ScopedIoFaults faults({.pathSuffix = "table.xls", .lineNumber = 400, .lineCode = 101});
-    EXPECT_EQ(errorOf([&] { SaveResults(sheet, rec); }), 101);
+    EXPECT_EQ(testing::IoErrorCode([&] { SaveResults(sheet, rec); }), 101);
   }
   EXPECT_EQ(listFile(), exp.list());
   EXPECT_EQ(tableFile(), "old table");

@@ -30,14 +30,6 @@ class BackupTest : public ::testing::Test {
     for (int k = 1; k <= 20; ++k) v.push_back(sheet.edit(k));
     return v;
   }
-  int errorOf(const std::function<void()>& f) {
-    try {
-      f();
-    } catch (const IoError& e) {
-      return e.code();
-    }
-    return 0;
-  }
 
   TempDir dir;
   FakeScreens screens;
@@ -114,11 +106,11 @@ TEST_F(BackupTest, ShortAndOddFilesLoadWhatTheLinesSay) {
 TEST_F(BackupTest, MissingFileOrFolderNameFailsAndChangesNothing) {
   sheet.setEdit(1, "typed");
   const auto before = places();
-  EXPECT_EQ(errorOf([&] { LoadSetupBackup(sheet); }), 2);
+  EXPECT_EQ(testing::IoErrorCode([&] { LoadSetupBackup(sheet); }), 2);
   EXPECT_EQ(places(), before);
   ::mkdir("morvane.txt", 0755);
-  EXPECT_EQ(errorOf([&] { LoadSetupBackup(sheet); }), 5);
-  EXPECT_EQ(errorOf([&] { SaveSetupBackup(sheet); }), 5);
+  EXPECT_EQ(testing::IoErrorCode([&] { LoadSetupBackup(sheet); }), 5);
+  EXPECT_EQ(testing::IoErrorCode([&] { SaveSetupBackup(sheet); }), 5);
   EXPECT_EQ(places(), before);
 }
 
@@ -127,7 +119,7 @@ TEST_F(BackupTest, AReadFailingMidwayKeepsTheLinesReadBeforeIt) {
   for (int i = 1; i <= 54; ++i) file += "n" + std::to_string(i) + "\r\n";
   WriteFileBytes("morvane.txt", file);
   ScopedIoFaults faults({.lineNumber = 4, .lineCode = 100});
-  EXPECT_EQ(errorOf([&] { LoadSetupBackup(sheet); }), 100);
+  EXPECT_EQ(testing::IoErrorCode([&] { LoadSetupBackup(sheet); }), 100);
   EXPECT_EQ(sheet.StringGrid1.cell(1, 1), "n1");
   EXPECT_EQ(sheet.StringGrid1.cell(1, 3), "n3");
   EXPECT_EQ(sheet.StringGrid1.cell(1, 4), "");
@@ -139,10 +131,10 @@ TEST_F(BackupTest, AFailedSaveKeepsThePreviousBackup) {
   sheet.setEdit(1, "new");
   {
     ScopedIoFaults faults({.lineNumber = 30, .lineCode = 101});
-    EXPECT_EQ(errorOf([&] { SaveSetupBackup(sheet); }), 101);
+    EXPECT_EQ(testing::IoErrorCode([&] { SaveSetupBackup(sheet); }), 101);
   }
   ::chmod("morvane.txt", 0444);
-  EXPECT_EQ(errorOf([&] { SaveSetupBackup(sheet); }), 5);
+  EXPECT_EQ(testing::IoErrorCode([&] { SaveSetupBackup(sheet); }), 5);
   EXPECT_EQ(ReadFileBytes("morvane.txt"), "previous\r\n");
   EXPECT_EQ(testing::ListDirectory(), "morvane.txt\n");
 }
@@ -162,7 +154,7 @@ TEST_F(BackupTest, StartupChoiceBackUpWithoutAFileLeavesEverythingAsItWas) {
   ShowStartupChoice(screens);
   sheet.setEdit(2, "typed");
   const auto before = places();
-  EXPECT_EQ(errorOf([&] { StartupChoiceOk(1, sheet, screens); }), 2);
+  EXPECT_EQ(testing::IoErrorCode([&] { StartupChoiceOk(1, sheet, screens); }), 2);
   EXPECT_TRUE(screens.isShown(Form::Form5));
   EXPECT_EQ(places(), before);
 

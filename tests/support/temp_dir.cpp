@@ -34,6 +34,15 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+int IoErrorCode(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const IoError& e) {
+    return e.code();
+  }
+  return 0;
+}
+
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "core/text_file.h"
@@ -27,6 +28,9 @@ class ScopedIoFaults {
  private:
   IoFaults faults_;
 };
+
+// The code of the file error that the work raises; 0 when it raises none.
+int IoErrorCode(const std::function<void()>& work);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
