@@ -1,7 +1,5 @@
 #include "ui/Unit3.h"
 
-#include <QCloseEvent>
-
 #include "ui/Unit1.h"
 
 namespace kiroku::ui {
@@ -14,21 +12,8 @@ constexpr PickerPlace kPlaces[11] = {{72, 80, 97, 49},   {192, 80, 89, 49},  {30
                                      {416, 168, 81, 49}, {520, 168, 89, 49}, {512, 368, 105, 57}};
 }  // namespace
 
-void AddPickerButtons(KForm* form, const PickerPlace (&places)[11]) {
-  for (int n = 1; n <= 11; ++n) {
-    const auto& p = places[n - 1];
-    QPushButton* b =
-        form->addButton(n, n == 11 ? QStringLiteral("修正") : QStringLiteral("Button%1").arg(n), p.left, p.top,
-                        p.width, p.height);
-    if (n > 1) QWidget::setTabOrder(form->button(n - 1), b);
-  }
-}
-
-TForm3::TForm3() : KForm("Form3", QStringLiteral("項目２"), 152, 98, 790, 570, clBlue) {
+TForm3::TForm3() : PickerForm("Form3", QStringLiteral("項目２"), 152, 98, 790, 570, kPlaces) {
   Form3 = this;
-  AddPickerButtons(this, kPlaces);
-  for (int n = 1; n <= 10; ++n) connect(button(n), &QPushButton::clicked, this, [this, n] { ChoiceClick(n); });
-  connect(button(11), &QPushButton::clicked, this, &TForm3::Button11Click);
   FormCreate();
 }
 
@@ -38,11 +23,5 @@ TForm3::~TForm3() {
 
 void TForm3::ChoiceClick(int n) { Rec().EnterItem2(n, Caption(button(n))); }
 void TForm3::Button11Click() { Rec().CorrectItem1(); }
-
-void TForm3::closeEvent(QCloseEvent* event) {
-  const bool wasShown = isVisible();
-  event->accept();
-  if (wasShown) Button11Click();
-}
 
 }  // namespace kiroku::ui

@@ -1,22 +1,17 @@
 #pragma once
-#include "ui/kform.h"
+#include "ui/picker.h"
 
 namespace kiroku::ui {
 
 // The item-3 picker.
-class TForm4 : public KForm {
+class TForm4 : public PickerForm {
   Q_OBJECT
 
  public:
   TForm4();
   ~TForm4() override;
-  void FormCreate() { setHatched(); }
-  void ChoiceClick(int n);  // Button1Click ... Button10Click
-  void Button11Click();     // 修正
-
- protected:
-  // Closed through the window: the same as 修正 (back to the item-2 picker).
-  void closeEvent(QCloseEvent* event) override;
+  void ChoiceClick(int n) override;
+  void Button11Click() override;
 };
 
 extern TForm4* Form4;
