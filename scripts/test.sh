@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: a normal build, a
-# build with AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded
-# fuzzing run of the backup file reader.
+# bounded fuzzing run of the backup file reader, and the suite again built
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -14,13 +14,13 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" || status=1
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIROKU_SANITIZE=ON -DKIROKU_BENCH=OFF
-cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
-
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DKIROKU_WITH_UI=OFF -DKIROKU_BENCH=OFF -DKIROKU_FUZZ=ON
 cmake --build build-fuzz -j "$jobs" --target fuzz_backup_reader
 ctest --test-dir build-fuzz --output-on-failure -R '^fuzz_' || status=1
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIROKU_SANITIZE=ON -DKIROKU_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
 
 exit $status
