@@ -299,6 +299,16 @@ class UiTest : public QObject {
     Type(e, QStringLiteral("ｱ"));
     QCOMPARE(Hex(Sheet().edit(5)), QByteArray("41 81 60 b1"));
 
+    // Bytes read from a file that are not CP932 stay until that text is edited.
+    Sheet().setEdit(6, "\x41\xff");
+    Sheet().StringGrid1.setCell(1, 3, "\x42\xff");
+    auto* grid = Form1->StringGrid1->model();
+    grid->setData(grid->index(2, 0), grid->data(grid->index(2, 0)));  // committed unchanged
+    QCOMPARE(Hex(Sheet().StringGrid1.cell(1, 3)), QByteArray("42 ff"));
+    Type(Form1->edit(6), QStringLiteral("z"));  // the unknown character may stay, the rest is edited
+    QVERIFY(Form1->edit(6)->text().endsWith(QStringLiteral("z")));
+    QCOMPARE(Sheet().edit(6).back(), 'z');
+
     QVERIFY(Cp932CanHold(QStringLiteral("団体名ｱｲｳ～")));
     QVERIFY(!Cp932CanHold(QStringLiteral("\u00E9")));
     QCOMPARE(ToCp932(NormalizeForCp932(QStringLiteral("\u2212\u2016"))), Text("\x81\x7c\x81\x61"));
