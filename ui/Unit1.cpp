@@ -64,16 +64,9 @@ TForm1::TForm1() : KForm("Form1", QStringLiteral("データ入力"), 160, 89, 77
   // Edit22 and the three layout grids of the exports are values of the
   // sheet only: nothing of them is ever shown.
 
-  setTabOrder(StringGrid1, copy);
-  QWidget* last = copy;
-  for (int k = 1; k <= 20; ++k) {
-    setTabOrder(last, edits_[k]);
-    last = edits_[k];
-  }
-  for (QWidget* w : std::initializer_list<QWidget*>{toRecording, backup, results, prefix, quit}) {
-    setTabOrder(last, w);
-    last = w;
-  }
+  QList<QWidget*> tabs{StringGrid1, copy};
+  for (int k = 1; k <= 20; ++k) tabs << edits_[k];
+  SetTabChain(tabs << toRecording << backup << results << prefix << quit);
 
   connect(copy, &QPushButton::clicked, this, &TForm1::Button1Click);
   connect(toRecording, &QPushButton::clicked, this, &TForm1::Button2Click);

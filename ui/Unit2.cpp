@@ -30,15 +30,13 @@ TForm2::TForm2() : KForm("Form2", QStringLiteral("項目１"), 150, 95, 795, 584
   StringGrid2 = new GridView(Rec().StringGrid2, false, this);
   StringGrid2->setObjectName(QStringLiteral("StringGrid2"));
   StringGrid2->setGeometry(408, 64, 361, 153);
-  QWidget* last = StringGrid2;
-  setTabOrder(StringGrid1, StringGrid2);
+  QList<QWidget*> tabs{StringGrid1, StringGrid2};
 
   for (int n = 1; n <= 32; ++n) {
     const int r = (n - 1) / 8, k = (n - 1) % 8;
     QPushButton* b = addButton(n, QStringLiteral("Button%1").arg(n), 80 + 88 * k, kRowTops[r], 73, 41);
     connect(b, &QPushButton::clicked, this, [this, n] { PlayerClick(n); });
-    setTabOrder(last, b);
-    last = b;
+    tabs << b;
   }
   QPushButton* start = addButton(33, QStringLiteral("スタート"), 40, 480, 105, 57);
   QPushButton* pause = addButton(34, QStringLiteral("中断/再開"), 192, 480, 105, 57);
@@ -52,10 +50,7 @@ TForm2::TForm2() : KForm("Form2", QStringLiteral("項目１"), 150, 95, 795, 584
   addPanel(3, QStringLiteral("Panel3"), 408, 8, 89, 41, clFuchsia);
   addPanel(4, QStringLiteral("Panel4"), 8, 272, 65, 41, clAqua);
   addPanel(5, QStringLiteral("Panel5"), 8, 376, 65, 41, clFuchsia);
-  for (QWidget* w : std::initializer_list<QWidget*>{start, pause, toSheet, correct}) {
-    setTabOrder(last, w);
-    last = w;
-  }
+  SetTabChain(tabs << start << pause << toSheet << correct);
 
   connect(start, &QPushButton::clicked, this, &TForm2::Button33Click);
   connect(pause, &QPushButton::clicked, this, &TForm2::Button34Click);

@@ -28,8 +28,7 @@ TForm5::TForm5() : KForm("Form5", QStringLiteral("settei"), 318, 154, 497, 426, 
   }
   QPushButton* ok = addButton(1, QStringLiteral("OK"), 344, 200, 81, 41);
   addPanel(1, QStringLiteral("項目を選択し、ＯＫを押してください。"), 72, 56, 361, 33);
-  setTabOrder(items_->button(0), items_->button(1));
-  setTabOrder(items_->button(1), ok);
+  SetTabChain({items_->button(0), items_->button(1), ok});
 
   connect(ok, &QPushButton::clicked, this, &TForm5::Button1Click);
   connect(addTimer(1, 1), &QTimer::timeout, this, &TForm5::Timer1Timer);

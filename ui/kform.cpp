@@ -99,6 +99,10 @@ QLabel* KForm::addPanel(int n, const QString& caption, int left, int top, int wi
   return l;
 }
 
+void KForm::SetTabChain(const QList<QWidget*>& order) {
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
 QTimer* KForm::addTimer(int n, int intervalMs) {
   auto* t = new QTimer(this);
   t->setObjectName(QStringLiteral("Timer%1").arg(n));

@@ -40,6 +40,8 @@ class KForm : public QWidget {
   QLabel* addPanel(int n, const QString& caption, int left, int top, int width, int height,
                    QColor colour = QColor(), QWidget* parent = nullptr);
   QTimer* addTimer(int n, int intervalMs);
+  // Sets the tab order to the widgets' order in the list.
+  static void SetTabChain(const QList<QWidget*>& order);
 
  private:
   QColor colour_;
