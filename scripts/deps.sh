@@ -7,12 +7,21 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  as_root apt-get update -qq
+  # sudo resets the environment, so the variable goes after it, as an argument.
+  as_root DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Runs a command (optionally led by VAR=value words) as root: directly or through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    env "$@"
+  else
+    sudo "$@"
+  fi
+}
+
+# Names that exist on Debian 12 and 13 alike; libclang-rt-dev follows the default clang.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
                 qt6-qpa-plugins fonts-ipafont-gothic)
-FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+FUZZ_PACKAGES=(clang libclang-rt-dev)
