@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Debian package kiroku_<version>_amd64.deb into the project folder.
+# Its dependencies are read from the binary, plus the X11 platform plugin and
+# the Japanese font that Qt needs at run time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}" dpkg-dev file
+
+cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DKIROKU_TESTS=OFF -DKIROKU_BENCH=OFF
+cmake --build build-deb -j "$(nproc)"
+(cd build-deb && cpack -G DEB)
+cp build-deb/kiroku_*_amd64.deb .
+ls kiroku_*_amd64.deb
