@@ -126,7 +126,7 @@ xvfb_start() {
 # must end in exec of kiroku. Passes when kiroku is still running 15 s after it
 # started, then takes screenshot $4 and ends kiroku.
 check_starts() {
-  local r=$1 who=$2 cmd=$3 shot=$4 pidfile=$work/$1/tmp/kiroku.pid pid= launcher
+  local r=$1 who=$2 cmd=$3 shot=$4 pidfile=$work/$1/tmp/kiroku.pid pid='' launcher
   rm -f "$pidfile"
   cmd="export DISPLAY=$display; echo \$\$ >/tmp/kiroku.pid; $cmd"
   if [ "$who" = root ]; then
