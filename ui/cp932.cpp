@@ -3,6 +3,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <utility>
+#include <vector>
+
 namespace kiroku::ui {
 
 namespace {
@@ -24,24 +27,131 @@ constexpr struct {
     {u'\u00A5', u'\uFFE5'},  // YEN SIGN -> FULLWIDTH YEN SIGN
     {u'\u203E', u'\uFFE3'},  // OVERLINE -> FULLWIDTH MACRON
 };
+
+// The codec turns three control bytes round (1A, 1C and 7F, as an IBM code
+// page does); CP932 keeps them as in ASCII, as the file system's names do.
+constexpr struct {
+  char16_t codec, cp932;
+} kControls[] = {{u'\u001C', u'\u001A'}, {u'\u007F', u'\u001C'}, {u'\u001A', u'\u007F'}};
+
+QString SwapControls(QString text, bool toCp932) {
+  for (QChar& c : text) {
+    for (const auto& m : kControls) {
+      if (c.unicode() == (toCp932 ? m.codec : m.cp932)) {
+        c = QChar(toCp932 ? m.cp932 : m.codec);
+        break;
+      }
+    }
+  }
+  return text;
+}
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Five single bytes that the codec's table leaves out (it reads them as a
+// control character) and the operator's platform reads as these characters.
+constexpr struct {
+  unsigned char byte;
+  char16_t ch;
+} kLoneBytes[] = {{0x80, u'\u0080'}, {0xA0, u'\uF8F0'}, {0xFD, u'\uF8F1'}, {0xFE, u'\uF8F2'}, {0xFF, u'\uF8F3'}};
+
+QString DecodeRun(const char* data, size_t size) {
+  QStringDecoder decoder(kCodec);
+  return SwapControls(decoder.decode(QByteArrayView(data, static_cast<qsizetype>(size))), true);
+}
+
+Text EncodeRun(const QString& text) {
+  QStringEncoder encoder(kCodec);
+  const QByteArray bytes = encoder.encode(SwapControls(text, false));
+  return Text(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
 }  // namespace
 
 QString FromCp932(const Text& bytes) {
-  QStringDecoder decoder(kCodec);
-  return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  QString out;
+  size_t run = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (IsLeadByte(b)) {
+      i += 2;
+      continue;
+    }
+    for (const auto& m : kLoneBytes) {
+      if (m.byte == b) {
+        out += DecodeRun(bytes.data() + run, i - run);
+        out += QChar(m.ch);
+        run = i + 1;
+        break;
+      }
+    }
+    ++i;
+  }
+  if (run == 0) return DecodeRun(bytes.data(), bytes.size());
+  if (run < bytes.size()) out += DecodeRun(bytes.data() + run, bytes.size() - run);
+  return out;
 }
 
 Text ToCp932(const QString& text) {
-  QStringEncoder encoder(kCodec);
-  const QByteArray bytes = encoder.encode(text);
-  return Text(bytes.constData(), static_cast<size_t>(bytes.size()));
+  Text out;
+  qsizetype run = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    for (const auto& m : kLoneBytes) {
+      if (text.at(i).unicode() == m.ch) {
+        out += EncodeRun(text.mid(run, i - run));
+        out += static_cast<char>(m.byte);
+        run = i + 1;
+        break;
+      }
+    }
+  }
+  if (run == 0) return EncodeRun(text);
+  return out + EncodeRun(text.mid(run));
 }
 
 QString NormalizeForCp932(QString text) {
   for (QChar& c : text)
     for (const auto& m : kCounterparts)
       if (c.unicode() == m.from) c = QChar(m.to);
+  // A field holds one line: each line break (CR LF, CR or LF) becomes one blank.
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  text.replace(QLatin1Char('\n'), QLatin1Char(' '));
   return text;
+}
+
+Text SpliceCp932(const Text& before, const QString& text) {
+  // The old bytes cut into characters, each with the text it shows as.
+  std::vector<std::pair<Text, QString>> chars;
+  QString shown;
+  for (size_t i = 0; i < before.size();) {
+    const size_t n = IsLeadByte(static_cast<unsigned char>(before[i])) && i + 1 < before.size() ? 2 : 1;
+    Text bytes = before.substr(i, n);
+    QString piece = FromCp932(bytes);
+    shown += piece;
+    chars.emplace_back(std::move(bytes), std::move(piece));
+    i += n;
+  }
+  if (shown != FromCp932(before)) return ToCp932(text);  // cannot be cut apart: encode as a whole
+
+  size_t head = 0, headLen = 0;
+  while (head < chars.size() && QStringView(text).sliced(headLen).startsWith(chars[head].second)) {
+    headLen += static_cast<size_t>(chars[head].second.size());
+    ++head;
+  }
+  size_t tail = chars.size(), tailLen = 0;
+  while (tail > head) {
+    const QString& piece = chars[tail - 1].second;
+    const qsizetype room = text.size() - static_cast<qsizetype>(headLen + tailLen);
+    if (piece.size() > room || !QStringView(text).first(text.size() - static_cast<qsizetype>(tailLen)).endsWith(piece))
+      break;
+    tailLen += static_cast<size_t>(piece.size());
+    --tail;
+  }
+  Text out;
+  for (size_t i = 0; i < head; ++i) out += chars[i].first;
+  out += ToCp932(text.mid(static_cast<qsizetype>(headLen), text.size() - static_cast<qsizetype>(headLen + tailLen)));
+  for (size_t i = tail; i < chars.size(); ++i) out += chars[i].first;
+  return out;
 }
 
 bool Cp932CanHold(const QString& text) {
@@ -86,9 +196,9 @@ void Cp932LineEdit::onEdited(const QString& text) {
     return;
   }
   if (safe != text) {
-    const int cursor = cursorPosition();
+    const int cursor = cursorPosition() - static_cast<int>(text.size() - safe.size());
     setText(safe);
-    setCursorPosition(cursor);
+    setCursorPosition(std::max(0, cursor));
   }
   good_ = safe;
   emit operatorEdited(safe);
