@@ -2,7 +2,6 @@
 // of a run from its journal with no screen, through the same logic.
 #include <QCoreApplication>
 #include <QStandardPaths>
-#include <QStringDecoder>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "core/platform_file.h"
 #include "core/text_file.h"
 #include "export/journal_replay.h"
+#include "ui/cp932_codec.h"
 
 namespace {
 
@@ -33,10 +33,7 @@ const char* const kUsageText =
     "              and データ登録 would have written them at the journal's last record\n"
     "  --force     replaces files of those names in DIR\n";
 
-std::string Shown(const Text& cp932) {
-  QStringDecoder decoder("windows-31j");
-  return QString(decoder.decode(QByteArrayView(cp932.data(), static_cast<qsizetype>(cp932.size())))).toStdString();
-}
+std::string Shown(const Text& cp932) { return kiroku::ui::codec::Decode(cp932).toStdString(); }
 
 std::string ShownStart(const std::string& stamp) {  // YYYYMMDD-HHMMSS
   if (stamp.size() != 15) return stamp;
