@@ -3,7 +3,7 @@
 # mouse and keyboard (xdotool), presses データ保存 and データ登録 after the last
 # press, kills kiroku with SIGKILL, and checks that kiroku-recover rebuilds
 # exactly those files from the journal. Run after a build:
-#   scripts/recover_check.sh [build dir]
+#   scripts/recover_check.sh [build dir]      (KEEP_WORK=1 keeps the files and screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -116,5 +116,9 @@ if "$build/app/kiroku-recover" --out "$work/recovered" 2>/dev/null; then
 else
   echo "refused to overwrite without --force"
 fi
-echo "files and screenshots in $work"
+if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then
+  rm -rf "$work"
+else
+  echo "files and screenshots in $work"
+fi
 exit $status
