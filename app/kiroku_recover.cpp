@@ -1,10 +1,10 @@
 // kiroku-recover: lists the journals of kiroku's runs, and rebuilds the files
 // of a run from its journal with no screen, through the same logic.
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,7 +96,9 @@ int List(const std::string& folder) {
   return 0;
 }
 
-int Recover(const std::string& folder, const std::optional<std::string>& which, const std::string& out, bool force) {
+int Recover(const std::string& folder, const std::optional<std::string>& which, const QString& outFolder,
+            bool force) {
+  const std::string out = outFolder.toStdString();
   std::string path;
   if (!which || IsNumber(*which)) {
     const auto names = Journals(folder);
@@ -111,7 +113,7 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
       return kFault;
     }
     path = folder + "/" + names[n - 1];
-  } else if (which->find('/') != std::string::npos) {
+  } else if (which->find_first_of("/\\") != std::string::npos) {
     path = *which;
   } else {
     const bool hasSuffix = which->size() > 8 && which->compare(which->size() - 8, 8, ".journal") == 0;
@@ -130,11 +132,9 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
     return kFault;
   }
 
-  std::error_code ec;
-  std::filesystem::create_directories(out, ec);
-  std::filesystem::current_path(out, ec);
-  if (ec) {
-    std::fprintf(stderr, "kiroku-recover: cannot use the folder %s: %s\n", out.c_str(), ec.message().c_str());
+  // The files are written by their names relative to DIR, as kiroku writes them in its working folder.
+  if (!QDir().mkpath(outFolder) || !QDir::setCurrent(outFolder)) {
+    std::fprintf(stderr, "kiroku-recover: cannot make or enter the folder %s\n", out.c_str());
     return kFault;
   }
   const Text prefix = replay.sheet().edit(21);
@@ -145,18 +145,18 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
     replay.sheet().setEdit(21, namePart);
   }
   const auto names = replay.fileNames();
-  if (!force) {
-    std::vector<Text> taken;
-    for (const auto& name : names)
-      if (kiroku::platform::Exists(name)) taken.push_back(name);
-    if (!taken.empty()) {
-      for (const auto& name : taken)
-        std::fprintf(stderr, "kiroku-recover: %s/%s exists; nothing was written (--force replaces it)\n",
-                     out.c_str(), Shown(name).c_str());
-      return kFault;
-    }
-  }
   try {
+    if (!force) {
+      std::vector<Text> taken;
+      for (const auto& name : names)
+        if (kiroku::platform::Exists(name)) taken.push_back(name);
+      for (const auto& name : taken)
+        std::fprintf(stderr, "kiroku-recover: %s/%s exists\n", out.c_str(), Shown(name).c_str());
+      if (!taken.empty()) {
+        std::fprintf(stderr, "kiroku-recover: nothing was written (--force replaces existing files)\n");
+        return kFault;
+      }
+    }
     replay.writeFiles();
   } catch (const kiroku::IoError& e) {
     std::fprintf(stderr, "kiroku-recover: writing into %s failed: %s (code %d)\n", out.c_str(),
@@ -169,9 +169,9 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
   for (const auto& name : names) std::printf("wrote %s/%s\n", out.c_str(), Shown(name).c_str());
   if (s.stoppedAtLine) {
     std::fprintf(stderr,
-                 "kiroku-recover: the journal is damaged: %s; the files hold the game only up to the record "
-                 "before line %d\n",
-                 s.problem.c_str(), s.stoppedAtLine);
+                 "kiroku-recover: the journal's %s: the replay stopped there, and the files hold the game up to "
+                 "line %d only\n",
+                 s.problem.c_str(), s.stoppedAtLine - 1);
     return kPartial;
   }
   return 0;
@@ -189,7 +189,8 @@ int main(int argc, char** argv) {
           .toStdString();
 
   bool list = false, force = false;
-  std::optional<std::string> which, out;
+  std::optional<std::string> which;
+  std::optional<QString> out;
   const auto args = QCoreApplication::arguments();
   for (qsizetype i = 1; i < args.size(); ++i) {
     const std::string a = args[i].toUtf8().toStdString();
@@ -198,7 +199,7 @@ int main(int argc, char** argv) {
     } else if (a == "--force") {
       force = true;
     } else if (a == "--out" && i + 1 < args.size()) {
-      out = args[++i].toUtf8().toStdString();
+      out = args[++i];
     } else if (a == "--help" || a == "-h") {
       std::fputs(kUsageText, stdout);
       return 0;

@@ -38,16 +38,15 @@ JournalReplay::JournalReplay(std::string_view journalBytes) {
   for (i = 1; i < records.size(); ++i) {
     if (!apply(records[i])) {
       summary_.stoppedAtLine = static_cast<int>(i) + 1;
-      summary_.problem = "record " + std::to_string(i) + " (line " + std::to_string(i + 1) + ", \"" +
-                         records[i].kind + "\") is not one this program knows";
+      summary_.problem = "line " + std::to_string(i + 1) + " holds a record this program does not know (\"" +
+                         records[i].kind + "\")";
       break;
     }
   }
   summary_.records = i;
   if (summary_.stoppedAtLine == 0 && contents.damagedLine != 0) {
     summary_.stoppedAtLine = contents.damagedLine;
-    summary_.problem = "line " + std::to_string(contents.damagedLine) +
-                       " is damaged (its checksum does not match); records after it were not replayed";
+    summary_.problem = "line " + std::to_string(contents.damagedLine) + " is damaged (its checksum does not match)";
   }
   for (const auto& e : recording_.EventHistory) ++summary_.events[e.team == 2 ? 1 : 0];
 }
