@@ -49,6 +49,14 @@ std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
     exists = errno == EEXIST;
     return nullptr;
   }
+  // The new name itself must survive a power cut, not only what the file holds.
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
   return std::make_unique<PosixAppendFile>(fd);
 }
 
