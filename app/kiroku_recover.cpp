@@ -88,10 +88,12 @@ int List(const std::string& folder) {
     }
     const JournalReplay replay(bytes);
     const auto& s = replay.summary();
+    const char* exported = !s.changed ? "nothing recorded" : s.exportedAfterLastChange ? "yes" : "no";
+    const char* ended = s.endedNormally ? "normally" : "not normally (still running, killed or crashed)";
+    const std::string damaged = s.stoppedAtLine ? " [damaged at line " + std::to_string(s.stoppedAtLine) + "]" : "";
     std::printf("%3d  %s  team 1: %d events  team 2: %d events  exported after last event: %s  ended: %s  %s%s\n", n,
-                ShownStart(s.started).c_str(), s.events[0], s.events[1], s.exportedAfterLastChange ? "yes" : "no",
-                s.endedNormally ? "normally" : "not normally (still running, killed or crashed)", name.c_str(),
-                s.stoppedAtLine ? (" [damaged at line " + std::to_string(s.stoppedAtLine) + "]").c_str() : "");
+                ShownStart(s.started).c_str(), s.events[0], s.events[1], exported, ended, name.c_str(),
+                damaged.c_str());
   }
   return 0;
 }

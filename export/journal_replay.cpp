@@ -94,6 +94,7 @@ bool JournalReplay::apply(const JournalRecord& r) {
     return false;
   }
   if (change) {
+    summary_.changed = true;
     summary_.exportedAfterLastChange = false;
     summary_.endedNormally = false;
   }

@@ -14,6 +14,7 @@ struct ReplaySummary {
   long pid = 0;
   std::size_t records = 0;                // records replayed, the header included
   int events[2] = {0, 0};                 // completed events of team 1 and team 2
+  bool changed = false;                   // something was recorded that the files hold
   bool exportedAfterLastChange = false;   // a データ保存 succeeded after the last change
   bool endedNormally = false;
   bool tornTail = false;                  // an incomplete last line was skipped
