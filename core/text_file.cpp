@@ -1,12 +1,8 @@
 #include "core/text_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+
+#include "core/platform_file.h"
 
 namespace kiroku {
 
@@ -20,39 +16,6 @@ const IoFaults* FaultsFor(const std::string& path) {
   if (suffix.size() > path.size() || path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0)
     return nullptr;
   return g_faults;
-}
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// A missing file and a missing folder are told apart, as the operator needs
-// to know which of the two to mend.
-int OpenFailureCode(int err, const std::string& path) {
-  if (err == ENOENT && !IsDirectory(FolderOf(path))) return 3;
-  return IoCodeFromErrno(err);
-}
-
-bool WriteAll(int fd, const char* data, size_t size, int& err) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -81,64 +44,20 @@ Text IoMessage(int code) {
 
 IoError::IoError(int code) : code_(code), message_(IoMessage(code)) {}
 
-int IoCodeFromErrno(int err) {
-  switch (err) {
-    case ENOENT: return 2;
-    case ENOTDIR:
-    case ENAMETOOLONG: return 3;
-    case EMFILE:
-    case ENFILE: return 4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY: return 5;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return 101;
-    default: return err;
-  }
-}
-
 void SetIoFaults(const IoFaults* faults) { g_faults = faults; }
 
 // ---------------------------------------------------------------- writing
 
 TextFileWriter::TextFileWriter(std::string path) : path_(std::move(path)), faults_(FaultsFor(path_)) {
   if (faults_ && faults_->openCode) throw IoError(faults_->openCode);
-  struct stat st {};
-  const bool exists = ::stat(path_.c_str(), &st) == 0;
-  if (exists) {
-    // A folder, or a file nobody may write (even as root): refuse as the
-    // operator's platform would, rather than silently replace it.
-    if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(path_.c_str(), W_OK) != 0)
-      throw IoError(5);
-  }
-  const std::string folder = FolderOf(path_);
-  const auto slash = path_.rfind('/');
-  const std::string base = slash == std::string::npos ? path_ : path_.substr(slash + 1);
-  std::string tmpl = folder + "/." + base + ".XXXXXX";
-  fd_ = ::mkstemp(tmpl.data());
-  if (fd_ < 0) throw IoError(OpenFailureCode(errno, path_));
-  tempPath_ = tmpl;
-  mode_t mode;
-  if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd_, mode);
+  file_ = std::make_unique<platform::ReplacingFile>(path_);
 }
 
-TextFileWriter::~TextFileWriter() { discard(); }
+TextFileWriter::~TextFileWriter() = default;
 
 void TextFileWriter::discard() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-  tempPath_.clear();
+  if (file_) file_->discard();
+  file_.reset();
 }
 
 void TextFileWriter::append(std::string_view bytes) { buffer_.append(bytes); }
@@ -155,55 +74,40 @@ void TextFileWriter::endLine() {
 }
 
 void TextFileWriter::flush() {
-  int err = 0;
-  if (!WriteAll(fd_, buffer_.data(), buffer_.size(), err)) {
+  if (!file_) throw IoError(103);  // already failed or committed: not open
+  try {
+    file_->write(buffer_.data(), buffer_.size());
+  } catch (const IoError&) {
     discard();
-    throw IoError(IoCodeFromErrno(err));
+    throw;
   }
   buffer_.clear();
 }
 
 void TextFileWriter::commit() {
-  if (fd_ < 0) throw IoError(103);  // already failed or committed: not open
   flush();
   if (faults_ && faults_->closeCode) {
     const int code = faults_->closeCode;
     discard();
     throw IoError(code);
   }
-  // On disk before it replaces anything: a power cut must not cost the old file.
-  if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
-    const int err = errno;
-    fd_ = -1;
+  try {
+    file_->commit();
+  } catch (const IoError&) {
     discard();
-    throw IoError(IoCodeFromErrno(err));
+    throw;
   }
-  fd_ = -1;
-  if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-    const int err = errno;
-    discard();
-    throw IoError(IoCodeFromErrno(err));
-  }
-  tempPath_.clear();
+  file_.reset();
 }
 
 // ---------------------------------------------------------------- reading
 
 TextFileReader::TextFileReader(std::string path) : path_(std::move(path)), faults_(FaultsFor(path_)) {
   if (faults_ && faults_->openCode) throw IoError(faults_->openCode);
-  fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) throw IoError(OpenFailureCode(errno, path_));
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    throw IoError(5);
-  }
+  file_ = std::make_unique<platform::ReadingFile>(path_);
 }
 
-TextFileReader::~TextFileReader() {
-  if (fd_ >= 0) ::close(fd_);
-}
+TextFileReader::~TextFileReader() = default;
 
 bool TextFileReader::fill() {
   if (eof_) return false;
@@ -212,25 +116,19 @@ bool TextFileReader::fill() {
     pos_ = 0;
   }
   char chunk[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw IoError(IoCodeFromErrno(errno));
-    }
-    if (n == 0) {
-      eof_ = true;
-      return false;
-    }
-    buffer_.append(chunk, static_cast<size_t>(n));
-    return true;
+  const size_t n = file_->read(chunk, sizeof chunk);
+  if (n == 0) {
+    eof_ = true;
+    return false;
   }
+  buffer_.append(chunk, n);
+  return true;
 }
 
 Text TextFileReader::readLine() {
   ++lines_;
   if (faults_ && faults_->lineNumber == lines_ && faults_->lineCode) throw IoError(faults_->lineCode);
-  if (fd_ < 0) throw IoError(103);
+  if (!file_) throw IoError(103);
   size_t searched = pos_;
   for (;;) {
     const auto lf = buffer_.find('\n', searched);
@@ -253,11 +151,9 @@ Text TextFileReader::readLine() {
 
 void TextFileReader::close() {
   if (faults_ && faults_->closeCode) throw IoError(faults_->closeCode);
-  if (fd_ >= 0 && ::close(fd_) != 0) {
-    fd_ = -1;
-    throw IoError(IoCodeFromErrno(errno));
-  }
-  fd_ = -1;
+  if (!file_) return;
+  auto file = std::move(file_);
+  file->close();
 }
 
 }  // namespace kiroku

@@ -1,10 +1,16 @@
 #pragma once
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "core/text.h"
 
 namespace kiroku {
+
+namespace platform {
+class ReplacingFile;
+class ReadingFile;
+}  // namespace platform
 
 // The one kind of failure the program meets: a file operation that did not
 // succeed. Carries the code and the message shown to the operator.
@@ -23,9 +29,6 @@ class IoError : public std::exception {
 // The message for a code, with the closing period where it belongs.
 Text IoMessage(int code);
 
-// Maps a platform error number to the code shown to the operator.
-int IoCodeFromErrno(int err);
-
 // A test seam: makes the open, a given line or the close of a matching file
 // fail with a chosen code. Only one set of faults is active at a time.
 struct IoFaults {
@@ -37,7 +40,7 @@ struct IoFaults {
 };
 void SetIoFaults(const IoFaults* faults);
 
-// Writes a text file as a whole. The lines go to a temporary file beside the
+// Writes a text file as a whole, by a CP932 name. The lines go to a temporary file beside the
 // target, which takes the target's place only when it is complete and closed:
 // a failure at any point leaves the file that was there before untouched.
 class TextFileWriter {
@@ -59,8 +62,8 @@ class TextFileWriter {
   void flush();
   void discard();
 
-  std::string path_, tempPath_;
-  int fd_ = -1;
+  std::string path_;
+  std::unique_ptr<platform::ReplacingFile> file_;
   int lines_ = 0;
   std::string buffer_;
   const IoFaults* faults_ = nullptr;
@@ -82,7 +85,7 @@ class TextFileReader {
   bool fill();
 
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<platform::ReadingFile> file_;
   int lines_ = 0;
   bool eof_ = false;
   std::string buffer_;

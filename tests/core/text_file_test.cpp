@@ -1,6 +1,11 @@
 #include "core/text_file.h"
+#include "core/platform_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -84,11 +89,76 @@ TEST(TextFileWriter, FailuresGiveTheirCodesAndLeaveTheOldFileUntouched) {
   EXPECT_EQ(ListDirectory(), "f.txt\nfolder\nro.txt\n");
 }
 
-TEST(IoMessages, PlatformErrorsMapToTheOperatorsCodes) {
-  EXPECT_EQ(IoCodeFromErrno(ENOSPC), 101);
-  EXPECT_EQ(IoCodeFromErrno(EMFILE), 4);
-  EXPECT_EQ(IoCodeFromErrno(EACCES), 5);
-  EXPECT_EQ(IoCodeFromErrno(EIO), EIO);
+TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
+  using platform::CodeFromPlatformError;
+  EXPECT_EQ(CodeFromPlatformError(ENOSPC), 101);
+  EXPECT_EQ(CodeFromPlatformError(EMFILE), 4);
+  EXPECT_EQ(CodeFromPlatformError(EACCES), 5);
+  EXPECT_EQ(CodeFromPlatformError(ENAMETOOLONG), 3);
+  // Only the errors that are those failures may take the table's codes.
+  const std::set<int> table{2, 3, 4, 5, 100, 101, 106};
+  const std::set<int> tabled{ENOENT, ENOTDIR, ENAMETOOLONG, EMFILE, ENFILE, EACCES, EPERM,
+                             EROFS,  EISDIR,  ETXTBSY,      ENOSPC, EDQUOT, EFBIG};
+  for (int err = 1; err < 200; ++err) {
+    if (!tabled.count(err)) EXPECT_FALSE(table.count(CodeFromPlatformError(err))) << err;
+  }
+}
+
+TEST(TextFileReader, AReadFaultShowsAnIoErrorOutsideTheTable) {
+  if (!testing::FileExists("/proc/self/mem")) {
+    GTEST_SKIP() << "no /proc";
+  }
+  // The process's own memory at address 0 is never mapped: reading it fails with EIO.
+  TextFileReader r("/proc/self/mem");
+  try {
+    r.readLine();
+    FAIL() << "read did not fail";
+  } catch (const IoError& e) {
+    EXPECT_EQ(e.code(), 30);  // the platform's read fault
+    EXPECT_EQ(e.message(), "\x49\x2f\x4f\x20\x83\x47\x83\x89\x81\x5b\x20\x28\x33\x30\x29");  // I/O エラー (30)
+  }
+}
+
+// The name as the desktop shows it: the CP932 name's text in UTF-8, also in a folder.
+TEST(TextFileWriter, NamesFilesInThePlatformsEncoding) {
+  TempDir dir;
+  const std::string prefix = "\x83\x74\x83\x40\x83\x43\x83\x8b\x96\xbc";  // ファイル名
+  const std::string utf8 = "\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe5\x90\x8d";
+  WriteTwoLines(prefix + "list.xls");
+  EXPECT_EQ(ListDirectory(), utf8 + "list.xls\n");
+  EXPECT_EQ(ReadFileBytes(utf8 + "list.xls"), "\x61\x0d\x0a\x83\x74\x0d\x0a");
+
+  // 表 has a trail byte that is "\\" in ASCII; it is part of the character, not a separator.
+  ::mkdir("\xe8\xa1\xa8", 0755);
+  WriteTwoLines("\x95\x5c/" + prefix + "table.xls");
+  EXPECT_EQ(ListDirectory("\xe8\xa1\xa8"), utf8 + "table.xls\n");
+  TextFileReader r("\x95\x5c/" + prefix + "table.xls");
+  EXPECT_EQ(r.readLine(), "a");
+
+  // A pair that CP932 leaves unassigned is no text: nothing is written.
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("\x85\x40list.xls"); }), 3);
+  EXPECT_EQ(ListDirectory(), utf8 + "list.xls\n\xe8\xa1\xa8\n");
+}
+
+TEST(TextFileWriter, ReplacesTheFileALinkPointsToAndKeepsTheLink) {
+  TempDir dir;
+  ::mkdir("real", 0755);
+  WriteFileBytes("real/f.txt", "old");
+  ASSERT_EQ(::symlink("real/f.txt", "link.txt"), 0);
+  WriteTwoLines("link.txt");
+  struct stat st {};
+  ASSERT_EQ(::lstat("link.txt", &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFileBytes("real/f.txt"), "\x61\x0d\x0a\x83\x74\x0d\x0a");
+  EXPECT_EQ(ListDirectory("real"), "f.txt\n");
+}
+
+TEST(TextFileWriter, SavesUnderTheLongestNameTheFileSystemTakes) {
+  TempDir dir;
+  const std::string longest(255, 'n');
+  WriteTwoLines(longest);
+  EXPECT_EQ(ListDirectory(), longest + "\n");
+  EXPECT_EQ(testing::IoErrorCode([&] { WriteTwoLines(longest + "n"); }), 3);
 }
 
 TEST(TextFileReader, SplitsAtLfDropsTheCrBeforeItAndReadsEmptyPastTheEnd) {

@@ -21,6 +21,8 @@ using testing::WriteFileBytes;
 
 const Text kGokei = "\x8d\x87\x8c\x76";                                   // 合計
 const Text kPrefixDefault = "\x83\x74\x83\x40\x83\x43\x83\x8b\x96\xbc";  // ファイル名
+// The same name as the file system holds it.
+const std::string kPrefixOnDisk = "\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe5\x90\x8d";
 const std::vector<Text> kHeaders = {"'\x8e\x9e\x8a\xd4", "\x8d\x80\x96\xda\x31", "\x8d\x80\x96\xda\x32",
                                     "\x8d\x80\x96\xda\x33"};  // '時間 項目1 項目2 項目3
 
@@ -124,8 +126,8 @@ class ExportTest : public ::testing::Test {
               ASSERT_EQ(rec.TallyTable.at(t, p, i, k), 0);
             }
   }
-  std::string listFile() { return ReadFileBytes(kPrefixDefault + "list.xls"); }
-  std::string tableFile() { return ReadFileBytes(kPrefixDefault + "table.xls"); }
+  std::string listFile() { return ReadFileBytes(kPrefixOnDisk + "list.xls"); }
+  std::string tableFile() { return ReadFileBytes(kPrefixOnDisk + "table.xls"); }
   static std::vector<std::string> Lines(const std::string& file) {
     std::vector<std::string> lines{""};
     size_t p = 0;
@@ -255,8 +257,8 @@ TEST_F(ExportTest, AMissingFolderFailsWithCode3AndChangesNothing) {
 
 TEST_F(ExportTest, AWriteFailingMidwayKeepsTheOldFilesAndClearsTheTotals) {
   record(2, 4, 4, 4);
-  WriteFileBytes(kPrefixDefault + "list.xls", "old list");
-  WriteFileBytes(kPrefixDefault + "table.xls", "old table");
+  WriteFileBytes(kPrefixOnDisk + "list.xls", "old list");
+  WriteFileBytes(kPrefixOnDisk + "table.xls", "old table");
   {
     ScopedIoFaults faults({.pathSuffix = "list.xls", .lineNumber = 150, .lineCode = 101});
     EXPECT_EQ(testing::IoErrorCode([&] { SaveResults(sheet, rec); }), 101);
@@ -273,7 +275,7 @@ TEST_F(ExportTest, AWriteFailingMidwayKeepsTheOldFilesAndClearsTheTotals) {
   expectTotalsCleared();
   SaveResults(sheet, rec);  // totals are the counts alone again
   EXPECT_EQ(tableFile(), exp.table());
-  EXPECT_EQ(testing::ListDirectory(), kPrefixDefault + "list.xls\n" + kPrefixDefault + "table.xls\n");
+  EXPECT_EQ(testing::ListDirectory(), kPrefixOnDisk + "list.xls\n" + kPrefixOnDisk + "table.xls\n");
 }
 
 }  // namespace
