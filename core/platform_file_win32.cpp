@@ -41,6 +41,25 @@ std::wstring ResolveTarget(const std::wstring& name, DWORD attributes) {
   return path;
 }
 
+// The longest name one folder entry may have on Windows' file systems.
+constexpr std::size_t kMaxComponent = 255;
+
+// Past MAX_PATH the plain API fails; the same path in its long form does not.
+std::wstring LongForm(const std::wstring& name) {
+  if (name.size() < MAX_PATH - 14) return name;  // room for the temporary's name
+  const DWORD n = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return name;
+  std::wstring full(n, L'\0');
+  const DWORD got = ::GetFullPathNameW(name.c_str(), n, full.data(), nullptr);
+  if (got == 0 || got >= n) return name;
+  full.resize(got);
+  if (full.rfind(L"\\\\", 0) == 0) {
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+    return L"\\\\?\\UNC\\" + full.substr(2);
+  }
+  return L"\\\\?\\" + full;
+}
+
 bool WriteAll(HANDLE h, const char* data, std::size_t size) {
   while (size > 0) {
     const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
@@ -55,7 +74,7 @@ bool WriteAll(HANDLE h, const char* data, std::size_t size) {
 }  // namespace
 
 NativeName ToNativeName(const Text& cp932Name) {
-  if (cp932Name.empty()) return NativeName();
+  if (cp932Name.empty()) throw IoError(3);
   const int size = static_cast<int>(cp932Name.size());
   const int n = ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932Name.data(), size, nullptr, 0);
   if (n <= 0) throw IoError(3);
@@ -64,7 +83,16 @@ NativeName ToNativeName(const Text& cp932Name) {
     throw IoError(3);
   // A NUL cuts a name short on Windows: the operator's whole name cannot be used.
   if (wide.find(L'\0') != NativeName::npos) throw IoError(3);
-  return wide;
+  // Too long a name is "not found" on some file systems, and only when the
+  // finished file is renamed; the operator is told it is a bad name, at once.
+  std::size_t start = 0;
+  for (;;) {
+    const auto sep = wide.find_first_of(L"\\/", start);
+    if ((sep == NativeName::npos ? wide.size() : sep) - start > kMaxComponent) throw IoError(3);
+    if (sep == NativeName::npos) break;
+    start = sep + 1;
+  }
+  return LongForm(wide);
 }
 
 int CodeFromPlatformError(unsigned long err) {
