@@ -16,4 +16,5 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
                 qt6-qpa-plugins fonts-ipafont-gothic)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools wine64 wine xz-utils dpkg-dev)
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
+WINDOWS_PACKAGES=("${WINDOWS_TEST_PACKAGES[@]}" qt6-base-dev-tools xz-utils dpkg-dev)
