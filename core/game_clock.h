@@ -33,6 +33,7 @@ class GameClock {
 
   // The "mm:ss" text for a playing time in days.
   static Text DisplayText(double elapsedDays);
+  TimeSource& timeSource() const { return time_; }
 
   double StartTime = 0;
   double PauseStart = 0;

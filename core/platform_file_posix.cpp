@@ -61,6 +61,21 @@ std::string FollowLinks(std::string path) {
   throw IoError(CodeOf(ELOOP));
 }
 
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Five single bytes that the code page's tables leave out and the operator's
+// platform reads all the same: 80 as U+0080, A0 and FD to FF as U+F8F0 to U+F8F3.
+const char* LoneByteOutsideTheTables(unsigned char b) {
+  switch (b) {
+    case 0x80: return "\xc2\x80";
+    case 0xA0: return "\xef\xa3\xb0";
+    case 0xFD: return "\xef\xa3\xb1";
+    case 0xFE: return "\xef\xa3\xb2";
+    case 0xFF: return "\xef\xa3\xb3";
+    default: return nullptr;
+  }
+}
+
 bool WriteAll(int fd, const char* data, size_t size, int& err) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -81,15 +96,25 @@ NativeName ToNativeName(const Text& cp932Name) {
   if (cp932Name.empty() || cp932Name.find('\0') != Text::npos) throw IoError(3);
   iconv_t cd = ::iconv_open("UTF-8", "CP932");
   if (cd == reinterpret_cast<iconv_t>(-1)) throw IoError(3);
-  std::string out(cp932Name.size() * 3, '\0');  // no CP932 byte grows past three
-  char* in = const_cast<char*>(cp932Name.data());
-  size_t inLeft = cp932Name.size();
-  char* o = out.data();
-  size_t outLeft = out.size();
-  const size_t r = ::iconv(cd, &in, &inLeft, &o, &outLeft);
+  std::string out;
+  bool ok = true;
+  for (size_t i = 0; ok && i < cp932Name.size();) {
+    const auto b = static_cast<unsigned char>(cp932Name[i]);
+    const size_t n = IsLeadByte(b) && i + 1 < cp932Name.size() ? 2 : 1;
+    if (const char* mapped = n == 1 ? LoneByteOutsideTheTables(b) : nullptr) {
+      out += mapped;
+    } else {
+      char buf[8];
+      char* in = const_cast<char*>(cp932Name.data() + i);
+      size_t inLeft = n, outLeft = sizeof buf;
+      char* o = buf;
+      ok = ::iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+      out.append(buf, sizeof buf - outLeft);
+    }
+    i += n;
+  }
   ::iconv_close(cd);
-  if (r == static_cast<size_t>(-1) || inLeft != 0) throw IoError(3);
-  out.resize(out.size() - outLeft);
+  if (!ok) throw IoError(3);
   return out;
 }
 

@@ -99,7 +99,7 @@ Cp932LineEdit* TForm1::addEdit(int k, QWidget* parent, int left, int top, int wi
   e->setProgramText(FromCp932(Sheet().edit(k)));
   connect(e, &Cp932LineEdit::operatorEdited, this, [this, k](const QString& text) {
     editing_ = k;
-    Sheet().setEdit(k, ToCp932(text));
+    Sheet().setEdit(k, SpliceCp932(Sheet().edit(k), text));
     editing_ = 0;
   });
   edits_[k] = e;

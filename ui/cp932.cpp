@@ -1,13 +1,15 @@
 #include "ui/cp932.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <algorithm>
+
+#include "ui/cp932_codec.h"
+
+#include <utility>
+#include <vector>
 
 namespace kiroku::ui {
 
 namespace {
-constexpr const char* kCodec = "windows-31j";
-
 // Characters that other Japanese code pages and input methods produce, and the
 // character that CP932 holds in their place.
 constexpr struct {
@@ -24,33 +26,64 @@ constexpr struct {
     {u'\u00A5', u'\uFFE5'},  // YEN SIGN -> FULLWIDTH YEN SIGN
     {u'\u203E', u'\uFFE3'},  // OVERLINE -> FULLWIDTH MACRON
 };
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 }  // namespace
 
-QString FromCp932(const Text& bytes) {
-  QStringDecoder decoder(kCodec);
-  return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
+QString FromCp932(const Text& bytes) { return codec::Decode(bytes); }
 
-Text ToCp932(const QString& text) {
-  QStringEncoder encoder(kCodec);
-  const QByteArray bytes = encoder.encode(text);
-  return Text(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
+Text ToCp932(const QString& text) { return codec::Encode(text); }
 
 QString NormalizeForCp932(QString text) {
   for (QChar& c : text)
     for (const auto& m : kCounterparts)
       if (c.unicode() == m.from) c = QChar(m.to);
+  // A field holds one line: each line break (CR LF, CR or LF) becomes one blank.
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  text.replace(QLatin1Char('\n'), QLatin1Char(' '));
   return text;
 }
 
+Text SpliceCp932(const Text& before, const QString& text) {
+  // The old bytes cut into characters, each with the text it shows as.
+  std::vector<std::pair<Text, QString>> chars;
+  QString shown;
+  for (size_t i = 0; i < before.size();) {
+    const size_t n = IsLeadByte(static_cast<unsigned char>(before[i])) && i + 1 < before.size() ? 2 : 1;
+    Text bytes = before.substr(i, n);
+    QString piece = FromCp932(bytes);
+    shown += piece;
+    chars.emplace_back(std::move(bytes), std::move(piece));
+    i += n;
+  }
+  if (shown != FromCp932(before)) return ToCp932(text);  // cannot be cut apart: encode as a whole
+
+  size_t head = 0, headLen = 0;
+  while (head < chars.size() && QStringView(text).sliced(headLen).startsWith(chars[head].second)) {
+    headLen += static_cast<size_t>(chars[head].second.size());
+    ++head;
+  }
+  size_t tail = chars.size(), tailLen = 0;
+  while (tail > head) {
+    const QString& piece = chars[tail - 1].second;
+    const qsizetype room = text.size() - static_cast<qsizetype>(headLen + tailLen);
+    if (piece.size() > room || !QStringView(text).first(text.size() - static_cast<qsizetype>(tailLen)).endsWith(piece))
+      break;
+    tailLen += static_cast<size_t>(piece.size());
+    --tail;
+  }
+  Text out;
+  for (size_t i = 0; i < head; ++i) out += chars[i].first;
+  out += ToCp932(text.mid(static_cast<qsizetype>(headLen), text.size() - static_cast<qsizetype>(headLen + tailLen)));
+  for (size_t i = tail; i < chars.size(); ++i) out += chars[i].first;
+  return out;
+}
+
 bool Cp932CanHold(const QString& text) {
-  QStringEncoder encoder(kCodec);
-  const QByteArray bytes = encoder.encode(text);
-  if (encoder.hasError()) return false;
-  QStringDecoder decoder(kCodec);
-  const QString back = decoder.decode(bytes);
-  return !decoder.hasError() && back == text;
+  bool ok = true;
+  const Text bytes = codec::Encode(text, &ok);
+  return ok && codec::Decode(bytes) == text;
 }
 
 Cp932LineEdit::Cp932LineEdit(QWidget* parent) : QLineEdit(parent) {
@@ -86,9 +119,9 @@ void Cp932LineEdit::onEdited(const QString& text) {
     return;
   }
   if (safe != text) {
-    const int cursor = cursorPosition();
+    const int cursor = cursorPosition() - static_cast<int>(text.size() - safe.size());
     setText(safe);
-    setCursorPosition(cursor);
+    setCursorPosition(std::max(0, cursor));
   }
   good_ = safe;
   emit operatorEdited(safe);

@@ -11,8 +11,12 @@ QString FromCp932(const Text& bytes);
 Text ToCp932(const QString& text);
 
 // Replaces characters that have a usual CP932 counterpart by it (WAVE DASH
-// by FULLWIDTH TILDE and the like), so that they can be stored.
+// by FULLWIDTH TILDE and the like), so that they can be stored, and each line
+// break by one blank, so that a field never holds more than one line.
 QString NormalizeForCp932(QString text);
+// The bytes for an edited text: the characters the edit left in place at its
+// start and end keep the bytes they had, even ones that are not CP932.
+Text SpliceCp932(const Text& before, const QString& text);
 // True when CP932 holds the text exactly: encoding and decoding give it back.
 bool Cp932CanHold(const QString& text);
 

@@ -39,7 +39,7 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   const int col = index.column() + grid_.fixedCols(), row = index.row() + grid_.fixedRows();
   // Unchanged text keeps its bytes, even ones that are not CP932.
   if (text == FromCp932(grid_.cell(col, row))) return true;
-  grid_.setCell(col, row, ToCp932(NormalizeForCp932(text)));
+  grid_.setCell(col, row, SpliceCp932(grid_.cell(col, row), NormalizeForCp932(text)));
   return true;
 }
 

@@ -111,15 +111,5 @@ TEST_F(ClockTest, AnEventDuringAPauseIsStampedWithTheFrozenDisplay) {
   EXPECT_EQ(rec.eventGrid(2).cell(0, 1), "\x30\x32\x81\x46\x30\x35");  // 02：05
 }
 
-TEST(MonotonicTime, NeverRunsBackwards) {
-  MonotonicTimeSource source;
-  double last = source.now();
-  for (int i = 0; i < 1000; ++i) {
-    const double now = source.now();
-    EXPECT_GE(now, last);
-    last = now;
-  }
-}
-
 }  // namespace
 }  // namespace kiroku

@@ -1,10 +1,12 @@
 // The screens driven through their real controls on the offscreen platform.
+#include <QClipboard>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
 
+#include "core/platform_file.h"
 #include "tests/support/fake_screens.h"
 #include "tests/support/temp_dir.h"
 #include "ui/Unit1.h"
@@ -49,6 +51,8 @@ void Type(QWidget* w, const QString& text) {
 QString Cell(QTableView* view, int row, int col) {  // grid row and column, header row 0
   return view->model()->data(view->model()->index(row - 1, col)).toString();
 }
+
+bool IsLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 QByteArray Hex(const Text& t) { return QByteArray(t.data(), static_cast<qsizetype>(t.size())).toHex(' '); }
 
@@ -100,6 +104,7 @@ class UiTest : public QObject {
   void startupShowsTheChoiceInFrontOfTheSheet() {
     QVERIFY(Form1->isVisible());
     QTRY_VERIFY(Form5->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), Form5);
     QTRY_VERIFY(!Form5->timer(1)->isActive());
     QVERIFY(!Form1->timer(1)->isActive());
     QVERIFY(!Form1->timer(2)->isActive());  // never wakes the program
@@ -110,6 +115,26 @@ class UiTest : public QObject {
     QCOMPARE(Form1->edit(21)->text(), QStringLiteral("ファイル名"));
     QCOMPARE(Btn(Form2, 32)->geometry(), QRect(80 + 88 * 7, 408, 73, 41));
     QCOMPARE(Form2->panel(1)->text(), QStringLiteral("00:00"));
+  }
+
+  void aClickAnywhereOnAnItemsRowChoosesIt() {
+    QTRY_VERIFY(Form5->isVisible());
+    for (int i : {1, 0}) {
+      auto* row = Form5->findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item%1").arg(i));
+      QCOMPARE(row->geometry(), QRect(5, 13 + 44 * i, 175, 44));
+      const QPoint farEnd(170, 13 + 44 * i + 40);  // right of the label, near the row's foot
+      QWidget* hit = Form5->RadioGroup1->childAt(farEnd);
+      QCOMPARE(hit, row);
+      QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(Form5->RadioGroup1, farEnd));
+      QCOMPARE(Form5->itemIndex(), i);
+    }
+  }
+
+  void theRecordingScreensClockReadsTheSteadySource() {
+    DestroyForms();
+    SetClockTimeSource(nullptr);
+    CreateForms();
+    QVERIFY(dynamic_cast<MonotonicTimeSource*>(&Clock().timeSource()));
   }
 
   void okWithNothingChosenDoesNothingThenNewListKeepsTheSheet() {
@@ -300,18 +325,63 @@ class UiTest : public QObject {
     QCOMPARE(Hex(Sheet().edit(5)), QByteArray("41 81 60 b1"));
 
     // Bytes read from a file that are not CP932 stay until that text is edited.
-    Sheet().setEdit(6, "\x41\xff");
-    Sheet().StringGrid1.setCell(1, 3, "\x42\xff");
+    Sheet().setEdit(6, "\x41\x85\x40");  // a pair that CP932 leaves unassigned
+    Sheet().StringGrid1.setCell(1, 3, "\x42\x85\x40");
     auto* grid = Form1->StringGrid1->model();
     grid->setData(grid->index(2, 0), grid->data(grid->index(2, 0)));  // committed unchanged
-    QCOMPARE(Hex(Sheet().StringGrid1.cell(1, 3)), QByteArray("42 ff"));
+    QCOMPARE(Hex(Sheet().StringGrid1.cell(1, 3)), QByteArray("42 85 40"));
     Type(Form1->edit(6), QStringLiteral("z"));  // the unknown character may stay, the rest is edited
     QVERIFY(Form1->edit(6)->text().endsWith(QStringLiteral("z")));
-    QCOMPARE(Sheet().edit(6).back(), 'z');
+    QCOMPARE(Hex(Sheet().edit(6)), QByteArray("41 85 40 7a"));
+    grid->setData(grid->index(2, 0), QStringLiteral("y") + grid->data(grid->index(2, 0)).toString());
+    QCOMPARE(Hex(Sheet().StringGrid1.cell(1, 3)), QByteArray("79 42 85 40"));
+
+    // One line always: a pasted line break becomes one blank, in a field and in a cell.
+    Form1->edit(7)->setText(QString());
+    QGuiApplication::clipboard()->setText(QStringLiteral("Shot\r\nPass\n"));
+    Form1->edit(7)->paste();
+    QCOMPARE(Hex(Sheet().edit(7)), QByteArray("53 68 6f 74 20 50 61 73 73 20"));
+    grid->setData(grid->index(3, 0), QStringLiteral("a\rb\r\n"));
+    QCOMPARE(Hex(Sheet().StringGrid1.cell(1, 4)), QByteArray("61 20 62 20"));
 
     QVERIFY(Cp932CanHold(QStringLiteral("団体名ｱｲｳ～")));
+    QCOMPARE(Hex(ToCp932(FromCp932("\x1a\x1c\x7f"))), QByteArray("1a 1c 7f"));
+    QCOMPARE(FromCp932("\x1a\x1c\x7f"), QStringLiteral("\u001A\u001C\u007F"));
+    QCOMPARE(Hex(ToCp932(FromCp932("\x80\xa0\xfd\xfe\xff"))), QByteArray("80 a0 fd fe ff"));
     QVERIFY(!Cp932CanHold(QStringLiteral("\u00E9")));
     QCOMPARE(ToCp932(NormalizeForCp932(QStringLiteral("\u2212\u2016"))), Text("\x81\x7c\x81\x61"));
+  }
+
+  // File names and the screens read every CP932 character alike, and refuse the same bytes.
+  void namesAndScreensReadTheWholeCodePageAlike() {
+    QStringList differ;
+    int characters = 0;
+    auto check = [&](const Text& bytes) {
+      const QString shown = FromCp932(bytes);
+      const bool character = !shown.isEmpty() && !shown.contains(QChar::ReplacementCharacter);
+      QString name = QStringLiteral("refused");
+      try {
+        name = QString::fromStdString(platform::ToNativeName(bytes));
+      } catch (const IoError& e) {
+        if (e.code() != 3) name = QStringLiteral("code %1").arg(e.code());
+      }
+      if (character) ++characters;
+      if (name != (character ? shown : QStringLiteral("refused"))) differ << QString::fromLatin1(Hex(bytes));
+    };
+    for (int b = 1; b < 0x100; ++b)
+      if (!IsLead(b)) check(Text(1, static_cast<char>(b)));
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!IsLead(lead)) continue;
+      for (int trail = 0x40; trail <= 0xFC; ++trail)
+        if (trail != 0x7F) check(Text{static_cast<char>(lead), static_cast<char>(trail)});
+    }
+    QCOMPARE(differ.mid(0, 20).join(QStringLiteral(";")), QString());
+    // Half-width katakana, NEC row 13, NEC-selected and IBM extensions, the user-defined area.
+    for (const char* bytes : {"\xa1", "\xdf", "\x87\x40", "\x87\x9c", "\xed\x40", "\xee\xfc", "\xfa\x40",
+                              "\xfc\x4b", "\xf0\x40", "\xf9\xfc"})
+      QVERIFY2(FromCp932(bytes).size() == 1 && FromCp932(bytes) != QChar::ReplacementCharacter, bytes);
+    QCOMPARE(FromCp932("\xf0\x40"), QStringLiteral("\uE000"));
+    QVERIFY(characters > 9000);  // the JIS rows, the extensions and 1,880 user-defined characters
   }
 };
 

@@ -1,0 +1,51 @@
+// CP932 through the platform's own converter, the one that also makes the
+// file system's names.
+#include <windows.h>
+
+#include "ui/cp932_codec.h"
+
+namespace kiroku::ui::codec {
+
+namespace {
+constexpr UINT kCodePage = 932;
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+bool DecodeStrict(const char* data, int size, QString& out) {
+  const int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
+  if (n <= 0) return false;
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, wide.data(), n);
+  out += QString::fromWCharArray(wide.data(), n);
+  return true;
+}
+}  // namespace
+
+QString Decode(const Text& bytes) {
+  QString out;
+  if (bytes.empty() || DecodeStrict(bytes.data(), static_cast<int>(bytes.size()), out)) return out;
+  // Character by character, so that one bad pair costs only itself.
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t n = IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+    if (!DecodeStrict(bytes.data() + i, static_cast<int>(n), out)) out += QChar::ReplacementCharacter;
+    i += n;
+  }
+  return out;
+}
+
+Text Encode(const QString& text, bool* ok) {
+  if (ok) *ok = true;
+  if (text.isEmpty()) return {};
+  const std::wstring wide = text.toStdWString();
+  BOOL usedDefault = FALSE;
+  const int n = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, &usedDefault);
+  Text out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                          nullptr, &usedDefault);
+  if (ok && (n <= 0 || usedDefault)) *ok = false;
+  return out;
+}
+
+}  // namespace kiroku::ui::codec
