@@ -71,3 +71,27 @@ else
   build_qt
 fi
 [ "${1:-}" = --qt-only ] && { echo "$qt_prefix"; exit 0; }
+
+# kiroku itself, linked statically with that Qt: one exe that needs only
+# the system's DLLs.
+build=${KIROKU_WIN_BUILD:-$root/build-windows}
+"$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -Wno-dev \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_EXE_LINKER_FLAGS="-s" -DKIROKU_BENCH=OFF
+cmake --build "$build" -j "$jobs" --target kiroku
+exe=$build/app/kiroku.exe
+
+version=$(sed -n 's/^project(kiroku VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=${version:-$(git -C "$root" describe --tags --always 2>/dev/null || echo dev)}
+stage=$build/package
+rm -rf "$stage" && mkdir -p "$stage"
+cp "$exe" "$stage/kiroku.exe"
+# UTF-8 with a byte order mark and CR LF, so that Notepad shows it right
+# whatever the system's code page.
+{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/packaging/windows/readme.txt"; } \
+  >"$stage/readme.txt"
+zip=$build/kiroku-$version-win64.zip
+rm -f "$zip"
+(cd "$stage" && cmake -E tar cf "$zip" --format=zip kiroku.exe readme.txt)
+echo "Packed $zip"
+echo "$exe"
