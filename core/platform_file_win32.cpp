@@ -128,6 +128,13 @@ ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>
     if (old.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) throw IoError(5);
     s_->keepAttributes = old.dwFileAttributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    // A file that another program holds open (a spreadsheet showing the last
+    // export) is reported with the platform's code before anything is written.
+    const HANDLE probe = ::CreateFileW(s_->target.c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) ThrowLastError();
+    ::CloseHandle(probe);
   }
   // A short 8.3 name, so that it fits wherever the target's folder is.
   const std::wstring folder = FolderOf(s_->target);

@@ -101,6 +101,20 @@ TEST(TextFileWriter, FailuresGiveTheirCodesAndLeaveTheOldFileUntouched) {
   EXPECT_EQ(ListDirectory(), "f.txt\nfolder\nro.txt\n");
 }
 
+#ifdef _WIN32
+TEST(TextFileWriter, AFileAnotherProgramHoldsOpenGivesItsCodeAndIsKept) {
+  TempDir dir;
+  WriteFileBytes("list.xls", "open elsewhere");
+  const HANDLE held = ::CreateFileW(L"list.xls", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("list.xls"); }), 32);  // ERROR_SHARING_VIOLATION
+  ::CloseHandle(held);
+  EXPECT_EQ(ReadFileBytes("list.xls"), "open elsewhere");
+  EXPECT_EQ(ListDirectory(), "list.xls\n");
+}
+#endif
+
 TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
   using platform::CodeFromPlatformError;
 #ifdef _WIN32
