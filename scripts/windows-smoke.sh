@@ -9,12 +9,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$(realpath "${1:-$root/build-windows/app/kiroku.exe}")
 linux=$(realpath "${2:-$root/build/app/kiroku}")
 out=${KIROKU_SMOKE_OUT:-$root/build-windows/smoke}
-display=${KIROKU_SMOKE_DISPLAY:-:57}
 
 rm -rf "$out/linux" "$out/windows" "$out/shots"
 mkdir -p "$out/linux" "$out/windows" "$out/shots"
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of its own: the first number that no X server holds.
+n=140
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+display=:$n
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
 xvfb=$!
 program=
 cleanup() {
@@ -22,8 +25,10 @@ cleanup() {
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 export DISPLAY=$display
 sleep 1
+kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start on $display" >&2; cat "$out/xvfb.log" >&2; exit 1; }
 
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 if [ ! -f "$WINEPREFIX/.kiroku-ready" ]; then
@@ -50,7 +55,7 @@ write_backup() {
 }
 
 offx=0 offy=0 pause=0.5
-window() { xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
+window() { timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
 # Clicks at a point of a screen's client area.
 click() {
   local id X Y WIDTH HEIGHT SCREEN WINDOW
