@@ -48,23 +48,26 @@ build_qt() {
     rm -rf "$src" && mkdir -p "$src"
     tar -xJf "$tarball" -C "$src" --strip-components=1
   fi
-  # Only what kiroku uses: Core, Gui, Widgets and the windows platform plugin.
   cmake -S "$src" -B "$cache/qt-build" -G Ninja -Wno-dev \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DBUILD_SHARED_LIBS=OFF -DCMAKE_BUILD_TYPE=Release \
-    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
-    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
-    -DFEATURE_dynamicgl=OFF -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF \
-    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF \
-    -DFEATURE_accessibility=OFF -DFEATURE_direct2d=OFF -DFEATURE_vulkan=OFF \
-    -DINPUT_pcre=qt -DINPUT_libpng=qt -DINPUT_harfbuzz=qt -DINPUT_freetype=no -DINPUT_libjpeg=no
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${qt_options[@]}"
   cmake --build "$cache/qt-build" -j "$jobs"
   cmake --install "$cache/qt-build"
-  touch "$qt_prefix/.kiroku-complete"
+  printf '%s\n' "${qt_options[@]}" >"$qt_prefix/.kiroku-complete"
 }
 
-if [ -f "$qt_prefix/.kiroku-complete" ]; then
+# Only what kiroku uses: Core, Gui, Widgets and the windows platform plugin.
+# Without direct2d the DirectWrite font database is not built, so directwrite3
+# must go too (the platform plugin would still ask for it); text is drawn
+# through GDI, as by default.
+qt_options=(-DBUILD_SHARED_LIBS=OFF -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+  -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF
+  -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
+  -DFEATURE_tabletevent=OFF -DFEATURE_accessibility=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF
+  -DFEATURE_vulkan=OFF -DINPUT_pcre=qt -DINPUT_libpng=qt -DINPUT_harfbuzz=qt -DINPUT_freetype=no
+  -DINPUT_libjpeg=no)
+
+if [ "$(cat "$qt_prefix/.kiroku-complete" 2>/dev/null)" = "$(printf '%s\n' "${qt_options[@]}")" ]; then
   echo "Reusing Qt $qt_version for Windows in $qt_prefix"
 else
   echo "Building Qt $qt_version for Windows into $qt_prefix (about an hour on 2 cores)"
