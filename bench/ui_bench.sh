@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up time and peak memory of kiroku against a bare Qt Widgets window
-# with one button, and the time from a player press to the item-2 picker,
+# with one button, and the time from a player press to the item-2 picker
+# with the journal and without it (presses alternate, in one run),
 # on a real X server (Xvfb). Run after a build: bench/ui_bench.sh [build dir]
 set -euo pipefail
 build=${1:-build}

@@ -58,9 +58,11 @@ void Recording::EnterItem1(int team, int index, const Text& caption) {
   if (!ValidTeam(team) || index < 1 || index > 16) return;
   if (ValidTeam(CurrentEvent.team) && !inCapture(0)) return;  // an event is still open
   if (cursor(team).column != 0) return;
+  const Text clock = screens_.panelCaption(Form::Form2, 1);
+  if (journal_) journal_->record(record::kPlayer, {std::to_string(team), std::to_string(index), clock, caption});
   CurrentEvent.team = team;
   CurrentEvent.item1 = index;
-  const Text stamp = MakeTimeStamp();
+  const Text stamp = MakeTimeStamp(clock);
   auto& grid = eventGrid(team);
   auto& cur = cursor(team);
   grid.setCell(cur.column, cur.row, stamp);
@@ -74,6 +76,7 @@ void Recording::EnterItem1(int team, int index, const Text& caption) {
 
 void Recording::EnterItem2(int index, const Text& caption) {
   if (index < 1 || index > 10 || !inCapture(2)) return;
+  if (journal_) journal_->record(record::kItem2, {std::to_string(index), caption});
   CurrentEvent.item2 = index;
   auto& cur = cursor(CurrentEvent.team);
   eventGrid(CurrentEvent.team).setCell(cur.column, cur.row, caption);
@@ -84,6 +87,7 @@ void Recording::EnterItem2(int index, const Text& caption) {
 
 void Recording::EnterItem3(int index, const Text& caption) {
   if (index < 1 || index > 10 || !inCapture(3)) return;
+  if (journal_) journal_->record(record::kItem3, {std::to_string(index), caption});
   CurrentEvent.item3 = index;
   const int team = CurrentEvent.team;
   auto& cur = cursor(team);
@@ -102,6 +106,7 @@ void Recording::EnterItem3(int index, const Text& caption) {
 
 void Recording::CorrectItem1() {
   if (!inCapture(2)) return;
+  if (journal_) journal_->record(record::kFix1);
   auto& cur = cursor(CurrentEvent.team);
   auto& grid = eventGrid(CurrentEvent.team);
   --cur.column;
@@ -115,6 +120,7 @@ void Recording::CorrectItem1() {
 
 void Recording::CorrectItem2() {
   if (!inCapture(3)) return;
+  if (journal_) journal_->record(record::kFix2);
   auto& cur = cursor(CurrentEvent.team);
   --cur.column;
   eventGrid(CurrentEvent.team).setCell(cur.column, cur.row, Text());
@@ -126,6 +132,7 @@ void Recording::CorrectItem3() {
   if (!inCapture(0)) return;
   auto& cur = cursor(CurrentEvent.team);
   if (cur.row <= 1) return;  // nothing completed in this grid to take back
+  if (journal_) journal_->record(record::kFix3);
   auto& grid = eventGrid(CurrentEvent.team);
   --cur.row;
   cur.column = 3;
@@ -157,8 +164,9 @@ void Recording::SetUpEventGrids() {
   }
 }
 
-Text Recording::MakeTimeStamp() const {
-  Text panel = screens_.panelCaption(Form::Form2, 1);
+Text Recording::MakeTimeStamp() const { return MakeTimeStamp(screens_.panelCaption(Form::Form2, 1)); }
+
+Text Recording::MakeTimeStamp(Text panel) {
   if (panel.size() < 5) panel.resize(5, ' ');
   Text stamp;
   stamp.reserve(6);

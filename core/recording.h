@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/journal.h"
 #include "core/screen_port.h"
 #include "core/text_grid.h"
 
@@ -51,6 +52,9 @@ class Recording {
   explicit Recording(ScreenPort& screens);
 
   ScreenPort& screens() { return screens_; }
+  // Where the presses, the corrections and the clock are recorded; none: not recorded.
+  void setJournal(Journal* journal) { journal_ = journal; }
+  Journal* journal() const { return journal_; }
 
   // The start values. fillSheetDefaults runs between the flag and the tally,
   // where the setup sheet's creation fills its defaults.
@@ -70,6 +74,7 @@ class Recording {
   void DisablePlayerButtons();
   void SetUpEventGrids();
   Text MakeTimeStamp() const;
+  static Text MakeTimeStamp(Text clockText);
 
   TStringGrid& eventGrid(int team) { return team == 2 ? StringGrid2 : StringGrid1; }
   const TStringGrid& eventGrid(int team) const { return team == 2 ? StringGrid2 : StringGrid1; }
@@ -91,6 +96,7 @@ class Recording {
   void setPlayerButtonsEnabled(bool enabled);
 
   ScreenPort& screens_;
+  Journal* journal_ = nullptr;
 };
 
 }  // namespace kiroku

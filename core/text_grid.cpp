@@ -75,6 +75,7 @@ void TStringGrid::setCell(int col, int row, Text value) {
     r.resize(std::max<size_t>(col + 1, 4));
   }
   r[col] = std::move(value);
+  if (cellHook_) cellHook_(col, row, r[col]);
   if (observer_) observer_->cellChanged(col, row);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "core/text.h"
@@ -49,6 +50,9 @@ class TStringGrid {
   int customRowHeights() const { return static_cast<int>(rowHeights_.size()); }
 
   void setObserver(GridObserver* observer) { observer_ = observer; }
+  // Told of every cell written, with its new text, whoever wrote it.
+  using CellHook = std::function<void(int col, int row, const Text& value)>;
+  void setCellHook(CellHook hook) { cellHook_ = std::move(hook); }
 
  private:
   void clearRowCells(int row);
@@ -59,6 +63,7 @@ class TStringGrid {
   std::vector<std::vector<Text>> cells_;  // [row][col], grown on demand
   std::vector<int> colWidths_, rowHeights_;
   GridObserver* observer_ = nullptr;
+  CellHook cellHook_;
 };
 
 // Splits a comma text the way the grid reads it: blanks and control

@@ -92,15 +92,22 @@ void ExportTallyTable(SetupSheet& sheet, Recording& recording) {
 }
 
 void SaveResults(SetupSheet& sheet, Recording& recording) {
-  ExportEventList(sheet, recording);
+  Journal* journal = sheet.journal();
   try {
-    ExportTallyTable(sheet, recording);
-  } catch (...) {
-    // Totals left behind would be counted again by the next export.
-    recording.ClearTallyTotals();
+    ExportEventList(sheet, recording);
+    try {
+      ExportTallyTable(sheet, recording);
+    } catch (...) {
+      // Totals left behind would be counted again by the next export.
+      recording.ClearTallyTotals();
+      throw;
+    }
+  } catch (const IoError& e) {
+    if (journal) journal->record(record::kSave, {std::to_string(e.code())});
     throw;
   }
   recording.ClearTallyTotals();
+  if (journal) journal->record(record::kSave, {"0"});
 }
 
 }  // namespace kiroku

@@ -11,7 +11,19 @@ SetupSheet::SetupSheet() {
 
 void SetupSheet::setEdit(int k, Text text) {
   edits_.at(k) = std::move(text);
+  if (journal_) journal_->record(record::kField, {std::to_string(k), edits_[k]});
   if (editObserver_) editObserver_(k);
+}
+
+void SetupSheet::setJournal(Journal* journal) {
+  journal_ = journal;
+  if (!journal) {
+    StringGrid1.setCellHook({});
+    return;
+  }
+  StringGrid1.setCellHook([this](int col, int row, const Text& value) {
+    journal_->record(record::kCell, {std::to_string(col), std::to_string(row), value});
+  });
 }
 
 void FillSetupDefaults(SetupSheet& sheet) {
@@ -31,6 +43,7 @@ void FillSetupDefaults(SetupSheet& sheet) {
 }
 
 void CopyPlayerNames(SetupSheet& sheet) {
+  if (Journal* j = sheet.journal()) j->record(record::kCopy);  // the cells it sets follow
   auto& grid = sheet.StringGrid1;
   for (int r = 2; r < grid.rowCount(); ++r) grid.setCell(3, r, grid.cell(1, r));
 }
@@ -76,8 +89,14 @@ void CreateSetupSheet(SetupSheet& sheet, Recording& recording) {
 }
 
 void SwitchToRecording(const SetupSheet& sheet, Recording& recording) {
+  if (Journal* j = recording.journal()) j->record(record::kSwitch);
   if (recording.LabelsPending == 1) PrepareRecordingScreens(sheet, recording);
   recording.screens().showForm(Form::Form2);
+}
+
+void AttachJournal(SetupSheet& sheet, Recording& recording, Journal* journal) {
+  sheet.setJournal(journal);
+  recording.setJournal(journal);
 }
 
 }  // namespace kiroku

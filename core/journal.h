@@ -1,0 +1,151 @@
+#pragma once
+// The journal of a run: every operation that changes what the result files or
+// the backup file would hold, one record a line, each line with its CRC-32,
+// so that a line torn by a power cut is recognised.
+//
+//   <number> TAB <ms since the run began> TAB <kind> {TAB <field>} TAB <crc> LF
+//
+// Fields are CP932 bytes as they stand; only backslash, TAB, CR and LF are
+// escaped (\\ \t \r \n). The CRC covers everything before its own TAB.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "core/text.h"
+
+namespace kiroku {
+
+namespace journal_file {
+class AppendFile;
+}
+
+namespace record {
+inline constexpr std::string_view kHeader = "journal";   // version, start time, process id
+inline constexpr std::string_view kPlayer = "player";    // team, index, clock text, caption
+inline constexpr std::string_view kItem2 = "item2";      // index, caption
+inline constexpr std::string_view kItem3 = "item3";      // index, caption
+inline constexpr std::string_view kFix1 = "fix1";        // the item-2 picker's 修正
+inline constexpr std::string_view kFix2 = "fix2";        // the item-3 picker's 修正
+inline constexpr std::string_view kFix3 = "fix3";        // the recording screen's 修正
+inline constexpr std::string_view kStart = "start";      // スタート
+inline constexpr std::string_view kPause = "pause";      // 中断/再開, pausing
+inline constexpr std::string_view kResume = "resume";    // 中断/再開, resuming
+inline constexpr std::string_view kCell = "cell";        // column, row, text: a setup grid cell
+inline constexpr std::string_view kField = "field";      // number, text: Edit1 to Edit22
+inline constexpr std::string_view kCopy = "copy";        // コピー (its cells follow)
+inline constexpr std::string_view kBackup = "backup";    // Back Up done (its cells and fields came before): code
+inline constexpr std::string_view kSwitch = "switch";    // 入力切替
+inline constexpr std::string_view kSave = "save";        // データ保存: 0 or the file error's code
+inline constexpr std::string_view kRegister = "register";  // データ登録: 0 or the file error's code
+inline constexpr std::string_view kEnd = "end";          // the run ended normally
+inline constexpr int kVersion = 1;
+}  // namespace record
+
+std::uint32_t Crc32(std::string_view bytes);
+
+// One complete line, LF included.
+std::string FormatJournalLine(std::uint64_t number, std::int64_t ms, std::string_view kind,
+                              std::initializer_list<std::string_view> fields);
+
+struct JournalRecord {
+  std::uint64_t number = 0;
+  std::int64_t ms = 0;
+  std::string kind;
+  std::vector<Text> fields;
+};
+
+struct JournalContents {
+  std::vector<JournalRecord> records;  // the good records, up to the first bad one
+  bool tornTail = false;               // a last line that was not complete was skipped
+  int damagedLine = 0;                 // a bad line with good ones after it: reading stopped there
+};
+
+// Reads the records of a journal. A bad last line is a write that a crash
+// cut short and is skipped; a bad line before others stops the reading.
+JournalContents ParseJournal(std::string_view bytes);
+
+// Where the operations put their records. Called on the screen thread only.
+class Journal {
+ public:
+  virtual ~Journal() = default;
+  void record(std::string_view kind, std::initializer_list<std::string_view> fields = {});
+  std::uint64_t recorded() const { return next_; }
+
+ protected:
+  Journal() : start_(std::chrono::steady_clock::now()) {}
+  void recordHeader(std::string_view started, long pid);
+  virtual void write(std::string&& line) = 0;
+
+ private:
+  std::uint64_t next_ = 0;
+  std::chrono::steady_clock::time_point start_;
+};
+
+// A journal kept in memory.
+class MemoryJournal : public Journal {
+ public:
+  MemoryJournal() { recordHeader("-", 0); }
+  std::string bytes;
+
+ protected:
+  void write(std::string&& line) override { bytes += line; }
+};
+
+struct JournalOptions {
+  std::chrono::milliseconds poll{40};    // how often the writer looks for new records
+  std::chrono::milliseconds retry{500};  // wait after a failure before trying again
+  int keepNewest = 50;                   // journals that are kept whatever their age
+  int keepDays = 30;                     // older journals beyond those are removed
+};
+
+// The journal of this run in a folder, named by the run's start time and
+// process id. The screen thread only appends to memory; a thread of the
+// writer's own writes the records and makes them durable. A folder or file
+// that fails never stops the recording: nothing is shown, and the writer
+// keeps the records and tries again.
+class JournalWriter : public Journal {
+ public:
+  explicit JournalWriter(std::string folder, JournalOptions options = {});
+  ~JournalWriter() override;  // one last attempt to write what is left
+  JournalWriter(const JournalWriter&) = delete;
+  JournalWriter& operator=(const JournalWriter&) = delete;
+
+  std::string path() const;
+  std::uint64_t durable() const { return durable_.load(); }  // records on the disk
+  // Waits until that many records are durable; false on timeout.
+  bool waitDurable(std::uint64_t count, std::chrono::milliseconds timeout);
+
+ protected:
+  void write(std::string&& line) override;
+
+ private:
+  void run();
+  bool drain(std::string& pending, std::uint64_t& pendingRecords);
+  void removeOldJournals();
+
+  const std::string folder_;
+  const JournalOptions options_;
+  std::string base_;  // the file name without ".journal"
+  std::unique_ptr<journal_file::AppendFile> file_;  // the writer thread's alone
+
+  mutable std::mutex mutex_;
+  std::string queue_;  // lines not yet taken by the writer
+  std::uint64_t queuedRecords_ = 0;
+  bool stopping_ = false;
+  std::condition_variable wake_;
+  std::string path_;
+
+  std::condition_variable durableChanged_;
+  std::atomic<std::uint64_t> durable_{0};
+  std::thread thread_;
+};
+
+}  // namespace kiroku

@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/headless_screens.h"
+#include "core/journal.h"
+#include "setup/setup_sheet.h"
+
+namespace kiroku {
+
+struct ReplaySummary {
+  std::string started;  // the run's local start time, "YYYYMMDD-HHMMSS"
+  long pid = 0;
+  std::size_t records = 0;                // records replayed, the header included
+  int events[2] = {0, 0};                 // completed events of team 1 and team 2
+  bool changed = false;                   // something was recorded that the files hold
+  bool exportedAfterLastChange = false;   // a データ保存 succeeded after the last change
+  bool endedNormally = false;
+  bool tornTail = false;                  // an incomplete last line was skipped
+  int stoppedAtLine = 0;                  // a damaged or unknown record: the replay stopped before it
+  std::string problem;                    // why it stopped there, for the operator
+};
+
+// A run rebuilt from its journal with no screen: the same setup sheet and
+// recording core as the program, driven by the recorded operations.
+class JournalReplay {
+ public:
+  explicit JournalReplay(std::string_view journalBytes);
+  JournalReplay(const JournalReplay&) = delete;
+  JournalReplay& operator=(const JournalReplay&) = delete;
+
+  const ReplaySummary& summary() const { return summary_; }
+  SetupSheet& sheet() { return sheet_; }
+  Recording& recording() { return recording_; }
+
+  // The names of the files below, as the program names them.
+  std::vector<Text> fileNames() const;
+  // What データ保存 and データ登録 would write now, in the working folder.
+  void writeFiles();
+
+ private:
+  bool apply(const JournalRecord& r);
+
+  SetupSheet sheet_;
+  HeadlessScreens screens_;
+  Recording recording_{screens_};
+  ReplaySummary summary_;
+};
+
+}  // namespace kiroku

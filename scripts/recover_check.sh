@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Through the real program: starts kiroku on Xvfb, records a game with the
+# mouse and keyboard (xdotool), presses データ保存 and データ登録 after the last
+# press, kills kiroku with SIGKILL, and checks that kiroku-recover rebuilds
+# exactly those files from the journal. Run after a build:
+#   scripts/recover_check.sh [build dir]      (KEEP_WORK=1 keeps the files and screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+for tool in Xvfb xdotool import cmp; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
+done
+n=${DISPLAY_NUMBER:-93}
+while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+display=:$n
+work=$(mktemp -d)
+Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
+xvfb=$!
+kiroku=
+cleanup() {
+  [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=$display XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+mkdir -p "$work/run"
+cd "$work/run"
+# A backup file for "Back Up": team 1 佐藤軍, players ソン and B\2 (CP932).
+printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n' > morvane.txt
+"$build/app/kiroku" >"$work/kiroku.log" 2>&1 &
+kiroku=$!
+
+window() {  # the visible window of a caption
+  local w
+  for _ in $(seq 50); do
+    w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) && [ -n "$w" ] && { echo "$w"; return; }
+    sleep 0.1
+  done
+  echo "no window \"$1\"" >&2
+  import -window root "$work/fail.png"
+  exit 1
+}
+click() {  # caption, x, y within the window's client area
+  local w
+  w=$(window "$1") || exit 1
+  xdotool mousemove --window "$w" "$2" "$3" click 1
+  sleep 0.15
+}
+typein() {  # caption, x, y, text: replaces a field's text
+  local w
+  w=$(window "$1") || exit 1
+  xdotool mousemove --window "$w" "$2" "$3" click --repeat 3 1
+  sleep 0.1
+  xdotool type --delay 20 "$4"
+  xdotool key Return
+  sleep 0.15
+}
+sheet=データ入力 rec=項目１ pick2=項目２ pick3=項目４
+player() { click $rec $((116 + 88 * ((${2} - 1) % 8))) $(( ($1 == 1 ? 248 : 360) + (${2} > 8 ? 48 : 0) + 20 )); }
+item2() { local x=(0 120 236 348 456 560); click $pick2 "${x[$1]}" 104; }
+item3() { local x=(0 104 228 352 472 592); click $pick3 "${x[$1]}" 116; }
+event() { player "$1" "$2"; item2 "$3"; item3 "$4"; }
+
+click settei 114 228          # Back Up
+click settei 384 220          # OK
+typein $sheet 110 110 Zed      # team 1, player 4
+click $sheet 176 516           # コピー
+typein $sheet 225 30 Rivals    # team 2's name
+typein $sheet 420 66 Shoot     # item-2 labels
+typein $sheet 536 66 Pass
+typein $sheet 420 282 Left     # item-3 labels
+typein $sheet 536 282 Right
+typein $sheet 652 282 右側      # typed as Japanese: CP932 in the files
+typein $sheet 420 450 game_    # the file-name prefix
+click $sheet 412 512           # 入力切替
+click $rec 92 508              # スタート
+sleep 1.2
+event 1 1 1 1
+event 2 2 2 2
+player 1 4; click $pick2 564 396                       # 修正 on the item-2 picker
+player 2 1; item2 1; click $pick3 508 360; item2 2; item3 1  # 修正 on the item-3 picker
+click $rec 380 508; item3 2                            # 修正 on the recording screen
+click $rec 244 508                                     # 中断/再開: paused
+event 1 4 2 1
+click $rec 244 508                                     # resumed
+sleep 1.1
+event 2 1 1 2
+event 1 2 1 3
+click $rec 644 508                                     # 画面切り替え
+typein $sheet 536 66 Pass2                             # a label renamed after recording
+click $sheet 552 448                                   # データ保存
+click $sheet 552 512                                   # データ登録
+import -window root "$work/before-kill.png"
+sleep 0.3
+kill -9 "$kiroku"
+wait "$kiroku" 2>/dev/null || true
+kiroku=
+
+mkdir "$work/saved"
+mv ./*list.xls ./*table.xls morvane.txt "$work/saved/"
+echo "--- kiroku-recover --list"
+"$build/app/kiroku-recover" --list
+echo "--- kiroku-recover --out"
+"$build/app/kiroku-recover" --out "$work/recovered"
+status=0
+for f in "$work/saved"/*; do
+  name=$(basename "$f")
+  if cmp "$f" "$work/recovered/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; status=1; fi
+done
+[ "$(ls "$work/recovered" | wc -l)" -eq 3 ] || { echo "recovered: $(ls "$work/recovered")"; status=1; }
+if "$build/app/kiroku-recover" --out "$work/recovered" 2>/dev/null; then
+  echo "FAILED: an existing file was overwritten without --force"
+  status=1
+else
+  echo "refused to overwrite without --force"
+fi
+if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then
+  rm -rf "$work"
+else
+  echo "files and screenshots in $work"
+fi
+exit $status
