@@ -150,6 +150,33 @@ if [ $status -eq 0 ]; then
   LC_ALL=C grep -qF $'\x8d\xb2\x93\xa1' "$out/windows/${list}list.xls" &&
     LC_ALL=C grep -qF $'\x95\x5c\t' "$out/windows/${list}list.xls" || { echo "FAIL: events missing"; status=1; }
 fi
+
+# A list file that may not be written: the error box of the file layer, and
+# the file as it was.
+if [ $status -eq 0 ]; then
+  dir=$out/windows
+  chmod a-w "$dir/${list}list.xls"
+  before=$(md5sum <"$dir/${list}list.xls")
+  (cd "$dir" && exec wine "$exe") >>"$dir.log" 2>&1 &
+  program=$!
+  offx=4 offy=23 pause=1.5
+  window settei >/dev/null
+  sleep 2
+  click settei 186 185          # "New List"
+  click settei 384 220          # OK
+  click データ入力 552 448      # データ保存
+  if window kiroku >/dev/null; then
+    import -window root "$out/shots/windows-8-error-box.png"
+    echo "error box shown for a read-only list file"
+  else
+    echo "FAIL: no error box"; status=1
+  fi
+  [ "$(md5sum <"$dir/${list}list.xls")" = "$before" ] || { echo "FAIL: read-only list file changed"; status=1; }
+  chmod u+w "$dir/${list}list.xls"
+  kill "$program" 2>/dev/null || true
+  program=
+  wineserver -k || true
+fi
 echo "screenshots in $out/shots"
 [ $status -eq 0 ] && echo "smoke test passed" || echo "smoke test FAILED"
 exit $status
