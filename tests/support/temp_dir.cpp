@@ -1,9 +1,9 @@
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
-#include <random>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
