@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: a normal build, a
 # bounded fuzzing run of the backup file reader, and the suite again built
-# with AddressSanitizer and UndefinedBehaviorSanitizer.
+# with AddressSanitizer and UndefinedBehaviorSanitizer; then the suite below
+# the screens cross-built for Windows and run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -22,5 +23,11 @@ ctest --test-dir build-fuzz --output-on-failure -R '^fuzz_' || status=1
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIROKU_SANITIZE=ON -DKIROKU_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+
+ensure_packages "${WINDOWS_TEST_PACKAGES[@]}"
+cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DKIROKU_WITH_UI=OFF -DKIROKU_BENCH=OFF
+cmake --build build-win -j "$jobs"
+ctest --test-dir build-win --output-on-failure -j "$jobs" || status=1
 
 exit $status

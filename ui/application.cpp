@@ -12,8 +12,11 @@ namespace kiroku::ui {
 
 void InitApplication() {
   QApplication::setApplicationName(QStringLiteral("kiroku"));
+  // Windows has the face itself where its Japanese fonts are installed, and
+  // Yu Gothic UI on every Windows 10 and 11; the rest are Linux's.
   QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
-                             {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                             {QStringLiteral("MS PGothic"), QStringLiteral("Yu Gothic UI"),
+                              QStringLiteral("Meiryo UI"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
                               QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
                               QStringLiteral("TakaoPGothic")});
 }

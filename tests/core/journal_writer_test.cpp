@@ -1,8 +1,7 @@
 // The journal's writer: a folder that fails is retried without losing a
 // record, another run's journal is never touched, and old journals go.
-#include <sys/time.h>
-#include <unistd.h>
-
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -64,11 +63,11 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedAndNoRecordIsLostOrDoubl
 
 TEST(JournalWriterTest, OnlyJournalsBeyondTheNewestFiftyThatAreOlderThanThirtyDaysAreRemoved) {
   testing::TempDir dir;
-  const time_t now = ::time(nullptr);
-  auto make = [](const std::string& name, time_t modified) {
+  const std::time_t now = std::time(nullptr);
+  auto make = [](const std::string& name, std::time_t modified) {
     WriteFileBytes(name, "x\n");
-    const timeval times[2] = {{modified, 0}, {modified, 0}};
-    ASSERT_EQ(::utimes(name.c_str(), times), 0);
+    std::filesystem::last_write_time(
+        name, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(modified)));
   };
   std::set<std::string> kept;
   for (int i = 0; i < 3; ++i) {  // young

@@ -2,8 +2,6 @@
 // files that the live program writes, byte for byte.
 #include "export/journal_replay.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <map>
 
@@ -23,12 +21,12 @@ using Files = std::map<std::string, std::string>;  // name on disk -> bytes
 // Runs the work in a fresh folder below the working one; gives its files.
 Files FilesWrittenIn(const std::string& folder, const std::function<void()>& work) {
   std::filesystem::create_directory(folder);
-  EXPECT_EQ(::chdir(folder.c_str()), 0);
+  std::filesystem::current_path(folder);
   work();
   Files files;
   for (const auto& e : std::filesystem::directory_iterator("."))
     files[e.path().filename().string()] = testing::ReadFileBytes(e.path().string());
-  EXPECT_EQ(::chdir(".."), 0);
+  std::filesystem::current_path("..");
   return files;
 }
 

@@ -1,6 +1,5 @@
 #include "setup/backup.h"
 
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -108,7 +107,7 @@ TEST_F(BackupTest, MissingFileOrFolderNameFailsAndChangesNothing) {
   const auto before = places();
   EXPECT_EQ(testing::IoErrorCode([&] { LoadSetupBackup(sheet); }), 2);
   EXPECT_EQ(places(), before);
-  ::mkdir("morvane.txt", 0755);
+  testing::MakeFolder("morvane.txt");
   EXPECT_EQ(testing::IoErrorCode([&] { LoadSetupBackup(sheet); }), 5);
   EXPECT_EQ(testing::IoErrorCode([&] { SaveSetupBackup(sheet); }), 5);
   EXPECT_EQ(places(), before);
@@ -133,7 +132,7 @@ TEST_F(BackupTest, AFailedSaveKeepsThePreviousBackup) {
     ScopedIoFaults faults({.lineNumber = 30, .lineCode = 101});
     EXPECT_EQ(testing::IoErrorCode([&] { SaveSetupBackup(sheet); }), 101);
   }
-  ::chmod("morvane.txt", 0444);
+  testing::MakeReadOnly("morvane.txt");
   EXPECT_EQ(testing::IoErrorCode([&] { SaveSetupBackup(sheet); }), 5);
   EXPECT_EQ(ReadFileBytes("morvane.txt"), "previous\r\n");
   EXPECT_EQ(testing::ListDirectory(), "morvane.txt\n");

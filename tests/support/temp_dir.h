@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -13,10 +14,10 @@ class TempDir {
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
+  std::string path() const { return path_.string(); }
 
  private:
-  std::string path_, previous_;
+  std::filesystem::path path_, previous_;
 };
 
 // Makes matching file operations fail while the object lives.
@@ -32,9 +33,13 @@ class ScopedIoFaults {
 // The code of the file error that the work raises; 0 when it raises none.
 int IoErrorCode(const std::function<void()>& work);
 
+// Names in these helpers are UTF-8, as the desktop shows them on every platform.
+std::filesystem::path NativePath(const std::string& utf8);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+void MakeFolder(const std::string& path);
+void MakeReadOnly(const std::string& path);  // no one may write it
 // Names in the working directory (dot files included), sorted.
 std::string ListDirectory(const std::string& path = ".");
 

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Builds kiroku.exe for 64-bit Windows with MinGW-w64 and packs it in a zip.
+#
+# Qt 6 for Windows is built once from Debian's qt6-base source into the cache
+# folder (${KIROKU_WIN_CACHE:-~/.cache/kiroku-win}); later runs reuse it.
+# The last line of output is the path of kiroku.exe.
+#   scripts/windows.sh            Qt if needed, then kiroku.exe and the zip
+#   scripts/windows.sh --qt-only  only the Qt stage
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/deps.sh"
+
+cache=${KIROKU_WIN_CACHE:-$HOME/.cache/kiroku-win}
+jobs=${KIROKU_WIN_JOBS:-2}
+qt_version=6.4.2
+qt_prefix=$cache/qt-$qt_version-mingw-static
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+
+ensure_packages "${WINDOWS_PACKAGES[@]}"
+
+host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
+case $host_qt in
+  "$qt_version"+*) ;;
+  *) echo "qt6-base-dev-tools is $host_qt; the Windows Qt is $qt_version and needs the same host tools" >&2
+     exit 1 ;;
+esac
+
+# Fetches the source with a private apt configuration, so that the system's
+# own sources stay as they are.
+fetch_qt_source() {
+  local apt=$cache/apt
+  mkdir -p "$apt/sources.d" "$apt/lists/partial" "$apt/cache/archives/partial" "$cache/src"
+  sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources | head -n 1 |
+    { read -r uri; printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$uri"; } \
+    >"$apt/sources.d/qt6-base-src.sources"
+  local opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/sources.d"
+              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
+  apt-get "${opts[@]}" update -qq
+  (cd "$cache/src" && apt-get "${opts[@]}" source --download-only qt6-base)
+}
+
+build_qt() {
+  local tarball
+  tarball=$(ls "$cache"/src/qt6-base_"$qt_version"*.orig.tar.xz 2>/dev/null | head -n 1 || true)
+  [ -n "$tarball" ] || { fetch_qt_source; tarball=$(ls "$cache"/src/qt6-base_"$qt_version"*.orig.tar.xz | head -n 1); }
+  local src=$cache/src/qtbase
+  if [ ! -f "$src/CMakeLists.txt" ]; then
+    rm -rf "$src" && mkdir -p "$src"
+    tar -xJf "$tarball" -C "$src" --strip-components=1
+  fi
+  cmake -S "$src" -B "$cache/qt-build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${qt_options[@]}"
+  cmake --build "$cache/qt-build" -j "$jobs"
+  cmake --install "$cache/qt-build"
+  printf '%s\n' "${qt_options[@]}" >"$qt_prefix/.kiroku-complete"
+}
+
+# Only what kiroku uses: Core, Gui, Widgets and the windows platform plugin.
+# Without direct2d the DirectWrite font database is not built, so directwrite3
+# must go too (the platform plugin would still ask for it); text is drawn
+# through GDI, as by default.
+qt_options=(-DBUILD_SHARED_LIBS=OFF -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+  -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF
+  -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF
+  -DFEATURE_tabletevent=OFF -DFEATURE_accessibility=OFF -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF
+  -DFEATURE_vulkan=OFF -DINPUT_pcre=qt -DINPUT_libpng=qt -DINPUT_harfbuzz=qt -DINPUT_freetype=no
+  -DINPUT_libjpeg=no)
+
+if [ "$(cat "$qt_prefix/.kiroku-complete" 2>/dev/null)" = "$(printf '%s\n' "${qt_options[@]}")" ]; then
+  echo "Reusing Qt $qt_version for Windows in $qt_prefix"
+else
+  echo "Building Qt $qt_version for Windows into $qt_prefix (about an hour on 2 cores)"
+  build_qt
+fi
+[ "${1:-}" = --qt-only ] && { echo "$qt_prefix"; exit 0; }
+
+# kiroku itself, linked statically with that Qt: one exe that needs only
+# the system's DLLs.
+build=${KIROKU_WIN_BUILD:-$root/build-windows}
+"$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -Wno-dev \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_EXE_LINKER_FLAGS="-s" -DKIROKU_BENCH=OFF
+cmake --build "$build" -j "$jobs" --target kiroku
+exe=$build/app/kiroku.exe
+
+version=$(sed -n 's/^project(kiroku VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=${version:-$(git -C "$root" describe --tags --always 2>/dev/null || echo dev)}
+stage=$build/package
+rm -rf "$stage" && mkdir -p "$stage"
+cp "$exe" "$stage/kiroku.exe"
+# UTF-8 with a byte order mark and CR LF, so that Notepad shows it right
+# whatever the system's code page.
+{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/packaging/windows/readme.txt"; } \
+  >"$stage/readme.txt"
+zip=$build/kiroku-$version-win64.zip
+rm -f "$zip"
+(cd "$stage" && cmake -E tar cf "$zip" --format=zip kiroku.exe readme.txt)
+echo "Packed $zip"
+echo "$exe"
