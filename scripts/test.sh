@@ -28,6 +28,8 @@ ensure_packages "${WINDOWS_TEST_PACKAGES[@]}"
 cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DKIROKU_WITH_UI=OFF -DKIROKU_BENCH=OFF
 cmake --build build-win -j "$jobs"
-ctest --test-dir build-win --output-on-failure -j "$jobs" || status=1
+# Wine names files through the locale: without a UTF-8 one (a fresh minimal
+# system has none set) the Japanese file names are not found.
+LC_ALL=C.UTF-8 ctest --test-dir build-win --output-on-failure -j "$jobs" || status=1
 
 exit $status
