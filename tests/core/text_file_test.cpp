@@ -132,7 +132,9 @@ TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
   const std::set<int> tabled{ENOENT, ENOTDIR, ENAMETOOLONG, EMFILE, ENFILE, EACCES, EPERM,
                              EROFS,  EISDIR,  ETXTBSY,      ENOSPC, EDQUOT, EFBIG};
   for (int err = 1; err < 200; ++err) {
-    if (!tabled.count(err)) EXPECT_FALSE(table.count(CodeFromPlatformError(err))) << err;
+    if (!tabled.count(err)) {
+      EXPECT_FALSE(table.count(CodeFromPlatformError(err))) << err;
+    }
   }
 #endif
 }
