@@ -7,23 +7,35 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdotool import cmp; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
+for tool in Xvfb xdpyinfo xdotool import cmp; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb x11-utils xdotool imagemagick)"; exit 2; }
 done
-n=${DISPLAY_NUMBER:-93}
-while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-display=:$n
 work=$(mktemp -d)
-Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
-xvfb=$!
+xvfb=
 kiroku=
 cleanup() {
   [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
+# A display of its own: the first free number whose server answers. A busy
+# machine may take seconds to start one, and a number can be taken meanwhile.
+display=
+for n in $(seq "${DISPLAY_NUMBER:-93}" 140); do
+  [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 1280x800x24 >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 300); do
+    DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && { display=:$n; break; }
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$display" ] && break
+  kill "$xvfb" 2>/dev/null || true
+  xvfb=
+done
+[ -n "$display" ] || { echo "no X display could be started"; exit 1; }
 export DISPLAY=$display XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 mkdir -p "$work/run"
 cd "$work/run"
