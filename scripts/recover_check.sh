@@ -7,8 +7,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdpyinfo xdotool import cmp; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb x11-utils xdotool imagemagick)"; exit 2; }
+for tool in Xvfb xdotool import cmp; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
 done
 work=$(mktemp -d)
 xvfb=
@@ -18,31 +18,48 @@ cleanup() {
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
-# A display of its own: the first free number whose server answers. A busy
-# machine may take seconds to start one, and a number can be taken meanwhile.
-display=
-for n in $(seq "${DISPLAY_NUMBER:-93}" 140); do
-  [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x800x24 >/dev/null 2>&1 &
+# A display of its own: the server picks a free number and writes it when it is
+# ready to connect, so a busy machine or another server cannot race us to it.
+start_display() {
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb=$!
-  for _ in $(seq 300); do
-    DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && { display=:$n; break; }
+  for _ in $(seq 600); do
+    grep -q '^[0-9][0-9]*$' "$work/display" && { DISPLAY=:$(cat "$work/display"); export DISPLAY; return 0; }
     kill -0 "$xvfb" 2>/dev/null || break
     sleep 0.1
   done
-  [ -n "$display" ] && break
-  kill "$xvfb" 2>/dev/null || true
-  xvfb=
-done
-[ -n "$display" ] || { echo "no X display could be started"; exit 1; }
-export DISPLAY=$display XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+  echo "no X display could be started:"; cat "$work/xvfb.log"
+  return 1
+}
+export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
 
 mkdir -p "$work/run"
 cd "$work/run"
 # A backup file for "Back Up": team 1 佐藤軍, players ソン and B\2 (CP932).
 printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n' > morvane.txt
-"$build/app/kiroku" >"$work/kiroku.log" 2>&1 &
-kiroku=$!
+
+# kiroku must be up with its start-up choice before any press; a program that
+# could not reach the display is told apart from one that is slow, and the
+# start is tried again on a new display.
+started=
+for attempt in 1 2 3; do
+  start_display || exit 1
+  "$build/app/kiroku" >"$work/kiroku.log" 2>&1 &
+  kiroku=$!
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name '^settei$' >/dev/null 2>&1 && { started=1; break; }
+    kill -0 "$kiroku" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$started" ] && break
+  echo "kiroku did not start on $DISPLAY (attempt $attempt):"; cat "$work/kiroku.log"
+  kill -9 "$kiroku" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  wait 2>/dev/null || true
+  kiroku= xvfb=
+done
+[ -n "$started" ] || exit 1
 
 window() {  # the visible window of a caption
   local w
