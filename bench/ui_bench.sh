@@ -7,12 +7,11 @@ set -euo pipefail
 build=${1:-build}
 runs=${RUNS:-15}
 command -v Xvfb >/dev/null || { echo "needs Xvfb (apt-get install xvfb)"; exit 2; }
-Xvfb :97 -screen 0 1280x800x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb' EXIT
-export DISPLAY=:97
+. "$(dirname "$0")/../scripts/xvfb.sh"
+start_xvfb 1280x800x24 || exit 1
+trap 'kill $XVFB_PID' EXIT
+export DISPLAY=$XVFB_DISPLAY
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-sleep 1
 work=$(mktemp -d)
 cd "$work"
 

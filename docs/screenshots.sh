@@ -8,11 +8,11 @@ docs=$(cd "$(dirname "$0")" && pwd)
 kiroku=$(cd "${1:-$docs/../build}" && pwd)/app/kiroku
 [ -x "$kiroku" ] || { echo "build kiroku first: cmake --build build --target kiroku"; exit 2; }
 work=$(mktemp -d)
-export DISPLAY=:87
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids=($!)
+. "$docs/../scripts/xvfb.sh"
+start_xvfb 1024x768x24 || exit 1
+export DISPLAY=$XVFB_DISPLAY
+pids=("$XVFB_PID")
 trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
 if command -v openbox >/dev/null; then
   openbox >/dev/null 2>&1 &
   pids+=($!)

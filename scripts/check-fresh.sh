@@ -111,15 +111,11 @@ timed() {
   fi
 }
 
+. "$repo/scripts/xvfb.sh"
 xvfb_start() {
-  local n
-  for n in $(seq 71 99); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  display=:$n
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  sleep 2
+  start_xvfb 1280x1024x24 || exit 1
+  xvfb=$XVFB_PID
+  display=$XVFB_DISPLAY
 }
 
 # Starts shell command $3 in root $1 (as "root" or "user" per $2); the command

@@ -18,20 +18,7 @@ cleanup() {
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
-# A display of its own: the server picks a free number and writes it when it is
-# ready to connect, so a busy machine or another server cannot race us to it.
-start_display() {
-  : >"$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb=$!
-  for _ in $(seq 600); do
-    grep -q '^[0-9][0-9]*$' "$work/display" && { DISPLAY=:$(cat "$work/display"); export DISPLAY; return 0; }
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.1
-  done
-  echo "no X display could be started:"; cat "$work/xvfb.log"
-  return 1
-}
+. "$root/scripts/xvfb.sh"
 export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
 
 mkdir -p "$work/run"
@@ -44,7 +31,9 @@ printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n' > morvane.txt
 # start is tried again on a new display.
 started=
 for attempt in 1 2 3; do
-  start_display || exit 1
+  start_xvfb 1280x800x24 "$work/xvfb.log" || exit 1
+  xvfb=$XVFB_PID
+  export DISPLAY=$XVFB_DISPLAY
   "$build/app/kiroku" >"$work/kiroku.log" 2>&1 &
   kiroku=$!
   for _ in $(seq 300); do

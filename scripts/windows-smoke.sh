@@ -13,22 +13,18 @@ out=${KIROKU_SMOKE_OUT:-$root/build-windows/smoke}
 rm -rf "$out/linux" "$out/windows" "$out/shots"
 mkdir -p "$out/linux" "$out/windows" "$out/shots"
 
-# A display of its own: the first number that no X server holds.
-n=140
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-display=:$n
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb=$!
+. "$root/scripts/xvfb.sh"
+xvfb=
 program=
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
 trap "exit 1" INT TERM
-export DISPLAY=$display
-sleep 1
-kill -0 "$xvfb" 2>/dev/null || { echo "Xvfb did not start on $display" >&2; cat "$out/xvfb.log" >&2; exit 1; }
+start_xvfb 1024x768x24 "$out/xvfb.log" || exit 1
+xvfb=$XVFB_PID
+export DISPLAY=$XVFB_DISPLAY
 
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 if [ ! -f "$WINEPREFIX/.kiroku-ready" ]; then
