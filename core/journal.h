@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/text_file.h"
 
 namespace kiroku {
 
@@ -88,6 +89,19 @@ class Journal {
   std::uint64_t next_ = 0;
   std::chrono::steady_clock::time_point start_;
 };
+
+// Runs a file operation, then records its result: 0, or the code of the
+// IoError it failed with, which goes on to the caller.
+template <class Operation>
+void RecordResult(Journal* journal, std::string_view kind, Operation&& operation) {
+  try {
+    operation();
+  } catch (const IoError& e) {
+    if (journal) journal->record(kind, {std::to_string(e.code())});
+    throw;
+  }
+  if (journal) journal->record(kind, {"0"});
+}
 
 // A journal kept in memory.
 class MemoryJournal : public Journal {

@@ -92,8 +92,7 @@ void ExportTallyTable(SetupSheet& sheet, Recording& recording) {
 }
 
 void SaveResults(SetupSheet& sheet, Recording& recording) {
-  Journal* journal = sheet.journal();
-  try {
+  RecordResult(sheet.journal(), record::kSave, [&] {
     ExportEventList(sheet, recording);
     try {
       ExportTallyTable(sheet, recording);
@@ -102,12 +101,8 @@ void SaveResults(SetupSheet& sheet, Recording& recording) {
       recording.ClearTallyTotals();
       throw;
     }
-  } catch (const IoError& e) {
-    if (journal) journal->record(record::kSave, {std::to_string(e.code())});
-    throw;
-  }
-  recording.ClearTallyTotals();
-  if (journal) journal->record(record::kSave, {"0"});
+    recording.ClearTallyTotals();
+  });
 }
 
 }  // namespace kiroku

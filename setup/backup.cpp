@@ -21,16 +21,11 @@ void SetBackupLine(SetupSheet& sheet, int n, Text text) {
 }
 
 void SaveSetupBackup(const SetupSheet& sheet, const std::string& path) {
-  Journal* journal = sheet.journal();
-  try {
+  RecordResult(sheet.journal(), record::kRegister, [&] {
     TextFileWriter file(path);
     for (int n = 1; n <= kBackupLines; ++n) file.writeLine(BackupLine(sheet, n));
     file.commit();
-  } catch (const IoError& e) {
-    if (journal) journal->record(record::kRegister, {std::to_string(e.code())});
-    throw;
-  }
-  if (journal) journal->record(record::kRegister, {"0"});
+  });
 }
 
 void LoadSetupBackup(SetupSheet& sheet, const std::string& path) {
@@ -51,13 +46,7 @@ void StartupChoiceOk(int itemIndex, SetupSheet& sheet, ScreenPort& screens, cons
     screens.closeForm(Form::Form5);
   } else if (itemIndex == 1) {
     // What it loads is recorded cell by cell and field by field as it is stored.
-    try {
-      LoadSetupBackup(sheet, path);
-    } catch (const IoError& e) {
-      if (Journal* j = sheet.journal()) j->record(record::kBackup, {std::to_string(e.code())});
-      throw;
-    }
-    if (Journal* j = sheet.journal()) j->record(record::kBackup, {"0"});
+    RecordResult(sheet.journal(), record::kBackup, [&] { LoadSetupBackup(sheet, path); });
     screens.showForm(Form::Form1);
     screens.closeForm(Form::Form5);
   }
