@@ -57,12 +57,10 @@ bool IsNumber(const std::string& s) {
 // CP932 so that a second byte that looks like a backslash is not taken for one.
 Text FileNamePart(const Text& prefix) {
   size_t start = 0;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    const auto c = static_cast<unsigned char>(prefix[i]);
-    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-      ++i;
-      continue;
-    }
+  for (size_t i = 0, n = 1; i < prefix.size(); i += n) {
+    n = kiroku::cp932::CharLength(prefix, i);
+    if (n == 2) continue;
+    const char c = prefix[i];
 #ifdef _WIN32
     if (c == '\\' || c == ':') start = i + 1;
 #endif

@@ -61,19 +61,21 @@ std::string FollowLinks(std::string path) {
   throw IoError(CodeOf(ELOOP));
 }
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-// Five single bytes that the code page's tables leave out and the operator's
-// platform reads all the same: 80 as U+0080, A0 and FD to FF as U+F8F0 to U+F8F3.
-const char* LoneByteOutsideTheTables(unsigned char b) {
-  switch (b) {
-    case 0x80: return "\xc2\x80";
-    case 0xA0: return "\xef\xa3\xb0";
-    case 0xFD: return "\xef\xa3\xb1";
-    case 0xFE: return "\xef\xa3\xb2";
-    case 0xFF: return "\xef\xa3\xb3";
-    default: return nullptr;
+// The character of a single byte that iconv's tables leave out, in UTF-8; false for any other byte.
+bool AppendLoneByte(std::string& out, unsigned char b) {
+  for (const auto& m : cp932::kLoneBytes) {
+    if (m.byte != b) continue;
+    const unsigned c = m.ch;  // U+0080 to U+FFFF
+    if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+    } else {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c & 0x3F));
+    return true;
   }
+  return false;
 }
 
 bool WriteAll(int fd, const char* data, size_t size, int& err) {
@@ -99,11 +101,8 @@ NativeName ToNativeName(const Text& cp932Name) {
   std::string out;
   bool ok = true;
   for (size_t i = 0; ok && i < cp932Name.size();) {
-    const auto b = static_cast<unsigned char>(cp932Name[i]);
-    const size_t n = IsLeadByte(b) && i + 1 < cp932Name.size() ? 2 : 1;
-    if (const char* mapped = n == 1 ? LoneByteOutsideTheTables(b) : nullptr) {
-      out += mapped;
-    } else {
+    const size_t n = cp932::CharLength(cp932Name, i);
+    if (n == 2 || !AppendLoneByte(out, static_cast<unsigned char>(cp932Name[i]))) {
       char buf[8];
       char* in = const_cast<char*>(cp932Name.data() + i);
       size_t inLeft = n, outLeft = sizeof buf;

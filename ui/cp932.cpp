@@ -27,7 +27,6 @@ constexpr struct {
     {u'\u203E', u'\uFFE3'},  // OVERLINE -> FULLWIDTH MACRON
 };
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 }  // namespace
 
 QString FromCp932(const Text& bytes) { return codec::Decode(bytes); }
@@ -50,7 +49,7 @@ Text SpliceCp932(const Text& before, const QString& text) {
   std::vector<std::pair<Text, QString>> chars;
   QString shown;
   for (size_t i = 0; i < before.size();) {
-    const size_t n = IsLeadByte(static_cast<unsigned char>(before[i])) && i + 1 < before.size() ? 2 : 1;
+    const size_t n = cp932::CharLength(before, i);
     Text bytes = before.substr(i, n);
     QString piece = FromCp932(bytes);
     shown += piece;

@@ -25,15 +25,8 @@ QString SwapControls(QString text, bool toCp932) {
   return text;
 }
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-// Five single bytes that the codec's table leaves out (it reads them as a
-// control character) and the operator's platform reads as these characters.
-constexpr struct {
-  unsigned char byte;
-  char16_t ch;
-} kLoneBytes[] = {{0x80, u'\u0080'}, {0xA0, u'\uF8F0'}, {0xFD, u'\uF8F1'}, {0xFE, u'\uF8F2'}, {0xFF, u'\uF8F3'}};
-
+// The codec's table also leaves out the code page's five lone bytes (it reads
+// them as control characters): cp932::kLoneBytes are read around it.
 constexpr const char* kCodec = "windows-31j";
 
 QString DecodeRun(const char* data, size_t size) {
@@ -54,11 +47,11 @@ QString Decode(const Text& bytes) {
   size_t run = 0;
   for (size_t i = 0; i < bytes.size();) {
     const auto b = static_cast<unsigned char>(bytes[i]);
-    if (IsLeadByte(b)) {
+    if (cp932::IsLeadByte(b)) {
       i += 2;
       continue;
     }
-    for (const auto& m : kLoneBytes) {
+    for (const auto& m : cp932::kLoneBytes) {
       if (m.byte == b) {
         out += DecodeRun(bytes.data() + run, i - run);
         out += QChar(m.ch);
@@ -78,7 +71,7 @@ Text Encode(const QString& text, bool* ok) {
   Text out;
   qsizetype run = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
-    for (const auto& m : kLoneBytes) {
+    for (const auto& m : cp932::kLoneBytes) {
       if (text.at(i).unicode() == m.ch) {
         out += EncodeRun(text.mid(run, i - run), ok);
         out += static_cast<char>(m.byte);

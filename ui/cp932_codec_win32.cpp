@@ -9,8 +9,6 @@ namespace kiroku::ui::codec {
 namespace {
 constexpr UINT kCodePage = 932;
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 bool DecodeStrict(const char* data, int size, QString& out) {
   const int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
   if (n <= 0) return false;
@@ -26,7 +24,7 @@ QString Decode(const Text& bytes) {
   if (bytes.empty() || DecodeStrict(bytes.data(), static_cast<int>(bytes.size()), out)) return out;
   // Character by character, so that one bad pair costs only itself.
   for (size_t i = 0; i < bytes.size();) {
-    const size_t n = IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+    const size_t n = cp932::CharLength(bytes, i);
     if (!DecodeStrict(bytes.data() + i, static_cast<int>(n), out)) out += QChar::ReplacementCharacter;
     i += n;
   }

@@ -381,6 +381,9 @@ class UiTest : public QObject {
                               "\xfc\x4b", "\xf0\x40", "\xf9\xfc"})
       QVERIFY2(FromCp932(bytes).size() == 1 && FromCp932(bytes) != QChar::ReplacementCharacter, bytes);
     QCOMPARE(FromCp932("\xf0\x40"), QStringLiteral("\uE000"));
+    // The lone bytes as the operator's platform reads them, the controls as in ASCII.
+    QCOMPARE(FromCp932("\x80\xa0\xfd\xfe\xff\x1a\x1c\x7f"),
+             QStringLiteral("\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u001A\u001C\u007F"));
     QVERIFY(characters > 9000);  // the JIS rows, the extensions and 1,880 user-defined characters
   }
 };
