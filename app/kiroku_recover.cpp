@@ -2,7 +2,6 @@
 // of a run from its journal with no screen, through the same logic.
 #include <QCoreApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/journal_folder.h"
 #include "core/journal_file.h"
 #include "core/platform_file.h"
 #include "core/text_file.h"
@@ -181,12 +181,7 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  // The same names as kiroku's, so that both find the same data folder.
-  QCoreApplication::setApplicationName(QStringLiteral("kiroku"));
-  const std::string folder =
-      (QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/journal"))
-          .toUtf8()
-          .toStdString();
+  const std::string folder = JournalFolder();
 
   bool list = false, force = false;
   std::optional<std::string> which;
