@@ -1,11 +1,10 @@
 #include "ui/cp932.h"
 
 #include <algorithm>
-
-#include "ui/cp932_codec.h"
-
 #include <utility>
 #include <vector>
+
+#include "ui/cp932_codec.h"
 
 namespace kiroku::ui {
 
@@ -26,7 +25,6 @@ constexpr struct {
     {u'\u00A5', u'\uFFE5'},  // YEN SIGN -> FULLWIDTH YEN SIGN
     {u'\u203E', u'\uFFE3'},  // OVERLINE -> FULLWIDTH MACRON
 };
-
 }  // namespace
 
 QString FromCp932(const Text& bytes) { return codec::Decode(bytes); }
