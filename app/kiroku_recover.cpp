@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/journal_folder.h"
-#include "core/journal_file.h"
-#include "core/platform_file.h"
-#include "core/text_file.h"
-#include "export/journal_replay.h"
+#include "journal/journal_file.h"
+#include "files/platform_file.h"
+#include "files/text_file.h"
+#include "journal/journal_replay.h"
 #include "ui/cp932_codec.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/journal_folder.h"
+#include "journal/journal.h"
 #include "setup/setup_sheet.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"

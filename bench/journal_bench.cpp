@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench/lean_screens.h"
-#include "core/journal.h"
+#include "journal/journal.h"
 #include "core/recording.h"
 
 namespace kiroku::bench {

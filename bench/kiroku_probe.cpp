@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/probe_common.h"
-#include "core/journal.h"
+#include "journal/journal.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"

@@ -39,7 +39,7 @@ void GameClock::RefreshDisplay() {
 
 void GameClock::Start() {
   auto& screens = recording_.screens();
-  if (Journal* j = recording_.journal()) j->record(record::kStart);
+  if (RecordPort* j = recording_.journal()) j->record(record::kStart);
   StartTime = time_.now();
   screens.setTimerEnabled(Form::Form2, kClockTimer, true);
   screens.setButtonEnabled(Form::Form2, kStartButton, false);
@@ -49,7 +49,7 @@ void GameClock::Start() {
 
 void GameClock::PauseResume() {
   auto& screens = recording_.screens();
-  if (Journal* j = recording_.journal()) j->record(Running == 1 ? record::kPause : record::kResume);
+  if (RecordPort* j = recording_.journal()) j->record(Running == 1 ? record::kPause : record::kResume);
   if (Running == 1) {
     screens.setTimerEnabled(Form::Form2, kClockTimer, false);
     PauseStart = time_.now();

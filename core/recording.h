@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/journal.h"
+#include "core/record_port.h"
 #include "core/screen_port.h"
 #include "core/text_grid.h"
 
@@ -53,8 +53,8 @@ class Recording {
 
   ScreenPort& screens() { return screens_; }
   // Where the presses, the corrections and the clock are recorded; none: not recorded.
-  void setJournal(Journal* journal) { journal_ = journal; }
-  Journal* journal() const { return journal_; }
+  void setJournal(RecordPort* journal) { journal_ = journal; }
+  RecordPort* journal() const { return journal_; }
 
   // The start values. fillSheetDefaults runs between the flag and the tally,
   // where the setup sheet's creation fills its defaults.
@@ -96,7 +96,7 @@ class Recording {
   void setPlayerButtonsEnabled(bool enabled);
 
   ScreenPort& screens_;
-  Journal* journal_ = nullptr;
+  RecordPort* journal_ = nullptr;
 };
 
 }  // namespace kiroku

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "core/text_file.h"
+#include "files/record_result.h"
+#include "files/text_file.h"
 
 namespace kiroku {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/text_file.h"
+#include "files/text_file.h"
 #include "setup/backup.h"
 
 namespace {

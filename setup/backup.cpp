@@ -1,6 +1,7 @@
 #include "setup/backup.h"
 
-#include "core/text_file.h"
+#include "files/record_result.h"
+#include "files/text_file.h"
 
 namespace kiroku {
 

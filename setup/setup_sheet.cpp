@@ -15,7 +15,7 @@ void SetupSheet::setEdit(int k, Text text) {
   if (editObserver_) editObserver_(k);
 }
 
-void SetupSheet::setJournal(Journal* journal) {
+void SetupSheet::setJournal(RecordPort* journal) {
   journal_ = journal;
   if (!journal) {
     StringGrid1.setCellHook({});
@@ -43,7 +43,7 @@ void FillSetupDefaults(SetupSheet& sheet) {
 }
 
 void CopyPlayerNames(SetupSheet& sheet) {
-  if (Journal* j = sheet.journal()) j->record(record::kCopy);  // the cells it sets follow
+  if (RecordPort* j = sheet.journal()) j->record(record::kCopy);  // the cells it sets follow
   auto& grid = sheet.StringGrid1;
   for (int r = 2; r < grid.rowCount(); ++r) grid.setCell(3, r, grid.cell(1, r));
 }
@@ -89,12 +89,12 @@ void CreateSetupSheet(SetupSheet& sheet, Recording& recording) {
 }
 
 void SwitchToRecording(const SetupSheet& sheet, Recording& recording) {
-  if (Journal* j = recording.journal()) j->record(record::kSwitch);
+  if (RecordPort* j = recording.journal()) j->record(record::kSwitch);
   if (recording.LabelsPending == 1) PrepareRecordingScreens(sheet, recording);
   recording.screens().showForm(Form::Form2);
 }
 
-void AttachJournal(SetupSheet& sheet, Recording& recording, Journal* journal) {
+void AttachJournal(SetupSheet& sheet, Recording& recording, RecordPort* journal) {
   sheet.setJournal(journal);
   recording.setJournal(journal);
 }

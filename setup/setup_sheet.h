@@ -20,8 +20,8 @@ class SetupSheet {
   // Told of every change made by the program (not by the operator's typing).
   void setEditObserver(std::function<void(int)> observer) { editObserver_ = std::move(observer); }
   // Records every change of a field or of a setup grid cell, whoever makes it.
-  void setJournal(Journal* journal);
-  Journal* journal() const { return journal_; }
+  void setJournal(RecordPort* journal);
+  RecordPort* journal() const { return journal_; }
 
   const Text& teamName(int team) const { return StringGrid1.cell(team == 2 ? 3 : 1, 1); }
   const Text& playerName(int team, int player) const { return StringGrid1.cell(team == 2 ? 3 : 1, player + 1); }
@@ -36,7 +36,7 @@ class SetupSheet {
  private:
   std::array<Text, kEdits + 1> edits_;  // index 1 to 22
   std::function<void(int)> editObserver_;
-  Journal* journal_ = nullptr;
+  RecordPort* journal_ = nullptr;
 };
 
 void FillSetupDefaults(SetupSheet& sheet);
@@ -51,6 +51,6 @@ void CreateSetupSheet(SetupSheet& sheet, Recording& recording);
 void SwitchToRecording(const SetupSheet& sheet, Recording& recording);
 
 // From now on every change to the sheet and the recording goes into the journal (none: nothing is recorded).
-void AttachJournal(SetupSheet& sheet, Recording& recording, Journal* journal);
+void AttachJournal(SetupSheet& sheet, Recording& recording, RecordPort* journal);
 
 }  // namespace kiroku

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "core/screen_port.h"
-#include "core/text_file.h"
+#include "files/text_file.h"
 
 namespace kiroku::ui {
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/text_file.h"
+#include "files/text_file.h"
 #include "tests/support/fake_screens.h"
 #include "tests/support/temp_dir.h"
 

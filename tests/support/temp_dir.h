@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "core/text_file.h"
+#include "files/text_file.h"
 
 namespace kiroku::testing {
 

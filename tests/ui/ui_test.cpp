@@ -6,7 +6,7 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "core/platform_file.h"
+#include "files/platform_file.h"
 #include "tests/support/fake_screens.h"
 #include "tests/support/temp_dir.h"
 #include "ui/Unit1.h"

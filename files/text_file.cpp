@@ -1,8 +1,8 @@
-#include "core/text_file.h"
+#include "files/text_file.h"
 
 #include <cstdio>
 
-#include "core/platform_file.h"
+#include "files/platform_file.h"
 
 namespace kiroku {
 

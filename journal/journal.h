@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "core/text.h"
-#include "core/text_file.h"
+#include "core/record_port.h"
 
 namespace kiroku {
 
@@ -29,24 +29,6 @@ class AppendFile;
 }
 
 namespace record {
-inline constexpr std::string_view kHeader = "journal";   // version, start time, process id
-inline constexpr std::string_view kPlayer = "player";    // team, index, clock text, caption
-inline constexpr std::string_view kItem2 = "item2";      // index, caption
-inline constexpr std::string_view kItem3 = "item3";      // index, caption
-inline constexpr std::string_view kFix1 = "fix1";        // the item-2 picker's 修正
-inline constexpr std::string_view kFix2 = "fix2";        // the item-3 picker's 修正
-inline constexpr std::string_view kFix3 = "fix3";        // the recording screen's 修正
-inline constexpr std::string_view kStart = "start";      // スタート
-inline constexpr std::string_view kPause = "pause";      // 中断/再開, pausing
-inline constexpr std::string_view kResume = "resume";    // 中断/再開, resuming
-inline constexpr std::string_view kCell = "cell";        // column, row, text: a setup grid cell
-inline constexpr std::string_view kField = "field";      // number, text: Edit1 to Edit22
-inline constexpr std::string_view kCopy = "copy";        // コピー (its cells follow)
-inline constexpr std::string_view kBackup = "backup";    // Back Up done (its cells and fields came before): code
-inline constexpr std::string_view kSwitch = "switch";    // 入力切替
-inline constexpr std::string_view kSave = "save";        // データ保存: 0 or the file error's code
-inline constexpr std::string_view kRegister = "register";  // データ登録: 0 or the file error's code
-inline constexpr std::string_view kEnd = "end";          // the run ended normally
 inline constexpr int kVersion = 1;
 }  // namespace record
 
@@ -74,10 +56,9 @@ struct JournalContents {
 JournalContents ParseJournal(std::string_view bytes);
 
 // Where the operations put their records. Called on the screen thread only.
-class Journal {
+class Journal : public RecordPort {
  public:
-  virtual ~Journal() = default;
-  void record(std::string_view kind, std::initializer_list<std::string_view> fields = {});
+  void record(std::string_view kind, std::initializer_list<std::string_view> fields = {}) override;
   std::uint64_t recorded() const { return next_; }
 
  protected:
@@ -89,19 +70,6 @@ class Journal {
   std::uint64_t next_ = 0;
   std::chrono::steady_clock::time_point start_;
 };
-
-// Runs a file operation, then records its result: 0, or the code of the
-// IoError it failed with, which goes on to the caller.
-template <class Operation>
-void RecordResult(Journal* journal, std::string_view kind, Operation&& operation) {
-  try {
-    operation();
-  } catch (const IoError& e) {
-    if (journal) journal->record(kind, {std::to_string(e.code())});
-    throw;
-  }
-  if (journal) journal->record(kind, {"0"});
-}
 
 // A journal kept in memory.
 class MemoryJournal : public Journal {

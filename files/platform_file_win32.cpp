@@ -7,8 +7,8 @@
 #include <cwchar>
 #include <string>
 
-#include "core/platform_file.h"
-#include "core/text_file.h"
+#include "files/platform_file.h"
+#include "files/text_file.h"
 
 namespace kiroku::platform {
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "core/journal_file.h"
+#include "journal/journal_file.h"
 
 namespace kiroku::journal_file {
 

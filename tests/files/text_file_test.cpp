@@ -1,5 +1,5 @@
-#include "core/text_file.h"
-#include "core/platform_file.h"
+#include "files/text_file.h"
+#include "files/platform_file.h"
 
 #ifdef _WIN32
 #include <windows.h>

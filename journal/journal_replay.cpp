@@ -1,4 +1,4 @@
-#include "export/journal_replay.h"
+#include "journal/journal_replay.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "core/platform_file.h"
-#include "core/text_file.h"
+#include "files/platform_file.h"
+#include "files/text_file.h"
 
 namespace kiroku::platform {
 

@@ -1,10 +1,10 @@
-#include "core/journal.h"
+#include "journal/journal.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 
-#include "core/journal_file.h"
+#include "journal/journal_file.h"
 
 namespace kiroku {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "core/journal_file.h"
+#include "journal/journal_file.h"
 
 namespace kiroku::journal_file {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/headless_screens.h"
-#include "core/journal.h"
+#include "journal/journal.h"
 #include "setup/setup_sheet.h"
 
 namespace kiroku {

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/journal.h"
-#include "core/journal_file.h"
+#include "journal/journal.h"
+#include "journal/journal_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace kiroku {
