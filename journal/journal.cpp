@@ -188,6 +188,17 @@ bool JournalWriter::waitDurable(std::uint64_t count, std::chrono::milliseconds t
   return durableChanged_.wait_for(lock, timeout, [&] { return durable_.load() >= count; });
 }
 
+bool JournalWriter::flush(std::chrono::milliseconds timeout) {
+  const std::uint64_t count = recorded();
+  wake_.notify_one();
+  return waitDurable(count, timeout);
+}
+
+void JournalWriter::setOnFailing(std::function<void()> callback) {
+  std::lock_guard lock(mutex_);
+  onFailing_ = std::move(callback);
+}
+
 void JournalWriter::run() {
   removeOldJournals();
   std::string pending;

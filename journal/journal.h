@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <initializer_list>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -104,6 +105,12 @@ class JournalWriter : public Journal {
   std::uint64_t durable() const { return durable_.load(); }  // records on the disk
   // Waits until that many records are durable; false on timeout.
   bool waitDurable(std::uint64_t count, std::chrono::milliseconds timeout);
+  // Writes what is queued and makes it durable before it returns, waiting at
+  // most the timeout: for an end that leaves no time for the writer's thread.
+  bool flush(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+  // Called once per run, on the writer's thread, when writing has failed for
+  // two seconds; the screens must hand it over to their own thread.
+  void setOnFailing(std::function<void()> callback);
 
  protected:
   void write(std::string&& line) override;
@@ -125,6 +132,7 @@ class JournalWriter : public Journal {
   std::condition_variable wake_;
   std::string path_;
 
+  std::function<void()> onFailing_;
   std::condition_variable durableChanged_;
   std::atomic<std::uint64_t> durable_{0};
   std::thread thread_;

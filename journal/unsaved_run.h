@@ -1,0 +1,27 @@
+#pragma once
+// Which earlier run to offer at start: the newest of this user's runs that
+// recorded an event or a correction after its last successful データ保存,
+// that no other kiroku holds open, and that was not offered before.
+#include <optional>
+#include <string>
+
+#include "core/text.h"
+
+namespace kiroku {
+
+struct UnsavedRun {
+  std::string path;     // the journal's file
+  std::string name;     // its file name without ".journal"
+  std::string started;  // the run's local start time, "YYYYMMDD-HHMMSS"
+  Text team1, team2;    // the team names the run last had (CP932)
+  int events[2] = {0, 0};  // completed events of team 1 and team 2
+};
+
+// Cheap when there is nothing to offer: it reads no whole journal then.
+// ownPath is this run's own journal, never offered.
+std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::string& ownPath = {});
+
+// Once answered, either way, a run is never offered again; its journal stays.
+void RetireRun(const std::string& folder, const UnsavedRun& run);
+
+}  // namespace kiroku
