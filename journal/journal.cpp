@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "journal/journal_file.h"
+#include "journal/run_names.h"
 
 namespace kiroku {
 
@@ -60,8 +61,9 @@ bool ParseNumber(std::string_view s, T& value, int base = 10) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
-// One line without its LF; false when it is not a whole, unchanged record.
-bool ParseLine(std::string_view line, JournalRecord& rec) {
+}  // namespace
+
+bool ParseJournalLine(std::string_view line, JournalRecord& rec) {
   const auto lastTab = line.rfind('\t');
   if (lastTab == std::string_view::npos || line.size() - lastTab - 1 != 8) return false;
   std::uint32_t crc = 0;
@@ -82,8 +84,6 @@ bool ParseLine(std::string_view line, JournalRecord& rec) {
     if (!Unescape(parts[i], rec.fields[i - 3])) return false;
   return true;
 }
-
-}  // namespace
 
 std::uint32_t Crc32(std::string_view bytes) {
   std::uint32_t c = 0xFFFFFFFFu;
@@ -125,13 +125,10 @@ JournalContents ParseJournal(std::string_view bytes) {
       break;
     }
     JournalRecord rec;
-    const bool good = ParseLine(bytes.substr(pos, lf - pos), rec) && rec.number == out.records.size();
+    const bool good = ParseJournalLine(bytes.substr(pos, lf - pos), rec) && rec.number == out.records.size();
     pos = lf + 1;
     if (!good) {
-      if (pos == bytes.size())
-        out.tornTail = true;
-      else
-        out.damagedLine = lineNumber;
+      out.damagedLine = lineNumber;
       break;
     }
     out.records.push_back(std::move(rec));
@@ -143,6 +140,7 @@ JournalContents ParseJournal(std::string_view bytes) {
 
 void Journal::record(std::string_view kind, std::initializer_list<std::string_view> fields) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
+  if (kind != record::kHeader && kind != record::kEnd) holdsSomething_ = true;
   write(FormatJournalLine(next_++, ms.count(), kind, fields));
 }
 
@@ -152,8 +150,31 @@ void Journal::recordHeader(std::string_view started, long pid) {
 
 // ---------------------------------------------------------------- JournalWriter
 
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+std::int64_t NowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// A journal of a run that recorded nothing: only its header, maybe its end.
+// Such journals are small, so no big one is read.
+bool NothingRecorded(const std::string& path, std::int64_t size) {
+  if (size == 0) return true;
+  if (size > 512) return false;
+  std::string bytes;
+  if (!journal_file::ReadAll(path, bytes)) return false;
+  const auto contents = ParseJournal(bytes);
+  if (contents.records.empty() || contents.damagedLine != 0) return false;
+  return std::all_of(contents.records.begin(), contents.records.end(),
+                     [](const auto& r) { return r.kind == record::kHeader || r.kind == record::kEnd; });
+}
+
+}  // namespace
+
 JournalWriter::JournalWriter(std::string folder, JournalOptions options)
-    : folder_(std::move(folder)), options_(options) {
+    : folder_(std::move(folder)), options_(std::move(options)) {
   const std::string stamp = journal_file::LocalStamp();
   const long pid = journal_file::ProcessId();
   base_ = stamp + "-" + std::to_string(pid);
@@ -168,6 +189,10 @@ JournalWriter::~JournalWriter() {
   }
   wake_.notify_one();
   thread_.join();
+  if (file_ && !holdsSomething()) {
+    file_.reset();  // the lock goes with it; on Windows an open file cannot go
+    journal_file::Remove(path_);
+  }
 }
 
 std::string JournalWriter::path() const {
@@ -176,11 +201,13 @@ std::string JournalWriter::path() const {
 }
 
 void JournalWriter::write(std::string&& line) {
-  // The press path: memory only. The writer looks for new lines by itself,
-  // so not even a wake-up is sent from here.
-  std::lock_guard lock(mutex_);
-  queue_ += line;
-  ++queuedRecords_;
+  // The press path: memory, and a wake-up for the writer.
+  {
+    std::lock_guard lock(mutex_);
+    queue_ += line;
+    ++queuedRecords_;
+  }
+  wake_.notify_one();
 }
 
 bool JournalWriter::waitDurable(std::uint64_t count, std::chrono::milliseconds timeout) {
@@ -190,6 +217,10 @@ bool JournalWriter::waitDurable(std::uint64_t count, std::chrono::milliseconds t
 
 bool JournalWriter::flush(std::chrono::milliseconds timeout) {
   const std::uint64_t count = recorded();
+  {
+    std::lock_guard lock(mutex_);
+    flushing_ = true;
+  }
   wake_.notify_one();
   return waitDurable(count, timeout);
 }
@@ -203,53 +234,83 @@ void JournalWriter::run() {
   removeOldJournals();
   std::string pending;
   std::uint64_t pendingRecords = 0;
-  bool failing = false;
+  bool failing = false, told = false;
+  Steady::time_point failingSince, nextTry;
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait_for(lock, failing ? options_.retry : options_.poll, [&] { return stopping_; });
-    const bool stop = stopping_;
-    if (pending.empty())
-      pending.swap(queue_);
+    // Asleep until there is something to write; only a failure sets a time.
+    if (failing)
+      wake_.wait_until(lock, nextTry, [&] { return stopping_ || flushing_; });
     else
-      pending += queue_;
+      wake_.wait(lock, [&] { return stopping_ || flushing_ || queuedRecords_ > 0; });
+    const bool stop = stopping_;
+    flushing_ = false;
+    pending += queue_;
     queue_.clear();
     pendingRecords += queuedRecords_;
     queuedRecords_ = 0;
+    std::function<void()> report;
     lock.unlock();
-    if (pendingRecords > 0) failing = !drain(pending, pendingRecords);
+    if (pendingRecords > 0) {
+      const bool ok = drain(pending, pendingRecords);
+      const auto now = Steady::now();
+      if (ok) {
+        failing = false;
+      } else {
+        if (!failing) failingSince = now;
+        failing = true;
+        nextTry = now + options_.retry;
+        if (!told) {
+          const auto due = failingSince + options_.failingAfter;
+          if (now >= due) {
+            told = true;
+            std::lock_guard guard(mutex_);
+            report = onFailing_;
+          } else if (due < nextTry) {
+            nextTry = due;
+          }
+        }
+      }
+    } else {
+      failing = false;
+    }
+    if (report) report();
     lock.lock();
     if (stop) break;
   }
 }
 
+bool JournalWriter::open() {
+  if (!journal_file::MakeFolders(folder_)) return false;
+  const auto& create = options_.create ? options_.create : journal_file::CreateNew;
+  // Never another run's journal: a name that is taken gets a number.
+  for (int n = 1; n < 100; ++n) {
+    const std::string path =
+        folder_ + "/" + base_ + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(run_names::kJournalSuffix);
+    bool exists = false;
+    file_ = create(path, exists);
+    if (file_) {
+      std::lock_guard lock(mutex_);
+      path_ = path;
+      return true;
+    }
+    if (!exists) return false;
+  }
+  return false;
+}
+
 // Writes what is pending and makes it durable; what could not be written
 // stays pending for the next attempt, so no byte is written twice.
 bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
-  auto& file = file_;
-  if (!file) {
-    if (!journal_file::MakeFolders(folder_)) return false;
-    // Never another run's journal: a name that is taken gets a number.
-    for (int n = 1; !file && n < 100; ++n) {
-      const std::string path = folder_ + "/" + base_ + (n == 1 ? "" : "-" + std::to_string(n)) + ".journal";
-      bool exists = false;
-      file = journal_file::CreateNew(path, exists);
-      if (file) {
-        std::lock_guard lock(mutex_);
-        path_ = path;
-      } else if (!exists) {
-        return false;
-      }
-    }
-    if (!file) return false;
-  }
+  if (!file_ && !open()) return false;
   size_t done = 0;
   while (done < pending.size()) {
-    const long n = file->write(pending.data() + done, pending.size() - done);
+    const long n = file_->write(pending.data() + done, pending.size() - done);
     if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
   pending.erase(0, done);
-  if (!pending.empty() || !file->sync()) return false;
+  if (!pending.empty() || !file_->sync()) return false;
   {
     std::lock_guard lock(mutex_);
     durable_ += pendingRecords;
@@ -259,16 +320,39 @@ bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
   return true;
 }
 
+// Journals of runs that recorded nothing go. Of the others, the newest by
+// name are kept whatever their age; beyond those, one goes only when both its
+// name and its file say it is old, so that a clock set wrong removes nothing
+// young. A journal that a running kiroku holds is never touched.
 void JournalWriter::removeOldJournals() {
-  auto entries = journal_file::List(folder_);
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    return a.modified != b.modified ? a.modified > b.modified : a.name > b.name;
-  });
-  const std::int64_t now =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  const auto files = journal_file::ListFiles(folder_);
+  const std::int64_t now = NowSeconds();
   const std::int64_t limit = static_cast<std::int64_t>(options_.keepDays) * 86400;
-  for (size_t i = static_cast<size_t>(options_.keepNewest); i < entries.size(); ++i)
-    if (now - entries[i].modified > limit) journal_file::Remove(folder_ + "/" + entries[i].name);
+  std::vector<std::string> left;
+  int kept = 0;
+  for (const auto& e : run_names::Journals(files)) {
+    const std::string path = folder_ + "/" + e.name;
+    const std::string base(run_names::Base(e.name));
+    if (NothingRecorded(path, e.size)) {
+      if (!journal_file::HeldOpen(path)) journal_file::Remove(path);
+      continue;
+    }
+    left.push_back(base);
+    if (kept++ < options_.keepNewest) continue;
+    std::int64_t started = 0;
+    const bool oldName = run_names::StampSeconds(run_names::Parse(base).stamp, started) && now - started > limit;
+    if (oldName && now - e.modified > limit && !journal_file::HeldOpen(path) && journal_file::Remove(path))
+      left.pop_back();
+  }
+  // The marks of answered runs go with their journals, except the newest,
+  // which keeps older runs from being offered.
+  std::vector<std::string> marks;
+  for (const auto& e : files)
+    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix); !base.empty()) marks.emplace_back(base);
+  std::sort(marks.begin(), marks.end(), [](const auto& a, const auto& b) { return run_names::Newer(a, b); });
+  for (size_t i = 1; i < marks.size(); ++i)
+    if (std::find(left.begin(), left.end(), marks[i]) == left.end())
+      journal_file::Remove(folder_ + "/" + marks[i] + std::string(run_names::kAnsweredSuffix));
 }
 
 }  // namespace kiroku

@@ -46,14 +46,19 @@ struct JournalRecord {
   std::vector<Text> fields;
 };
 
+// One line without its LF; false when it is not a whole, unchanged record.
+// The record's number is not checked against its place.
+bool ParseJournalLine(std::string_view line, JournalRecord& record);
+
 struct JournalContents {
   std::vector<JournalRecord> records;  // the good records, up to the first bad one
-  bool tornTail = false;               // a last line that was not complete was skipped
-  int damagedLine = 0;                 // a bad line with good ones after it: reading stopped there
+  bool tornTail = false;               // a last line without its LF was skipped
+  int damagedLine = 0;                 // a bad or misnumbered whole line: reading stopped there
 };
 
-// Reads the records of a journal. A bad last line is a write that a crash
-// cut short and is skipped; a bad line before others stops the reading.
+// Reads the records of a journal. Only a last line without its LF is a write
+// that a crash cut short, and is skipped; any other bad line is damage and
+// stops the reading.
 JournalContents ParseJournal(std::string_view bytes);
 
 // Where the operations put their records. Called on the screen thread only.
@@ -61,6 +66,8 @@ class Journal : public RecordPort {
  public:
   void record(std::string_view kind, std::initializer_list<std::string_view> fields = {}) override;
   std::uint64_t recorded() const { return next_; }
+  // Anything beyond the header and the end: a journal without it is not kept.
+  bool holdsSomething() const { return holdsSomething_; }
 
  protected:
   Journal() : start_(std::chrono::steady_clock::now()) {}
@@ -69,6 +76,7 @@ class Journal : public RecordPort {
 
  private:
   std::uint64_t next_ = 0;
+  bool holdsSomething_ = false;
   std::chrono::steady_clock::time_point start_;
 };
 
@@ -83,17 +91,21 @@ class MemoryJournal : public Journal {
 };
 
 struct JournalOptions {
-  std::chrono::milliseconds poll{40};    // how often the writer looks for new records
-  std::chrono::milliseconds retry{500};  // wait after a failure before trying again
-  int keepNewest = 50;                   // journals that are kept whatever their age
-  int keepDays = 30;                     // older journals beyond those are removed
+  std::chrono::milliseconds retry{500};          // wait after a failure before trying again
+  int keepNewest = 50;                           // journals with something in them that are kept whatever their age
+  int keepDays = 30;                             // older journals beyond those are removed
+  std::chrono::milliseconds failingAfter{2000};  // failing this long is reported
+  // Makes the journal's file; journal_file::CreateNew unless a test stands in.
+  std::function<std::unique_ptr<journal_file::AppendFile>(const std::string& path, bool& exists)> create;
 };
 
 // The journal of this run in a folder, named by the run's start time and
-// process id. The screen thread only appends to memory; a thread of the
-// writer's own writes the records and makes them durable. A folder or file
-// that fails never stops the recording: nothing is shown, and the writer
-// keeps the records and tries again.
+// process id, and locked while the run lives. The screen thread only appends
+// to memory and wakes the writer's own thread, which writes the records and
+// makes them durable; while nothing comes, that thread sleeps. A folder or
+// file that fails never stops the recording: the writer keeps the records,
+// tries again, and reports once when it has failed for a while. A run that
+// recorded nothing leaves no journal.
 class JournalWriter : public Journal {
  public:
   explicit JournalWriter(std::string folder, JournalOptions options = {});
@@ -119,6 +131,7 @@ class JournalWriter : public Journal {
   void run();
   bool drain(std::string& pending, std::uint64_t& pendingRecords);
   void removeOldJournals();
+  bool open();
 
   const std::string folder_;
   const JournalOptions options_;
@@ -129,6 +142,7 @@ class JournalWriter : public Journal {
   std::string queue_;  // lines not yet taken by the writer
   std::uint64_t queuedRecords_ = 0;
   bool stopping_ = false;
+  bool flushing_ = false;  // try now, even while failing
   std::condition_variable wake_;
   std::string path_;
 

@@ -51,18 +51,43 @@ std::int64_t UnixSeconds(const FILETIME& t) {
 
 }  // namespace
 
+// The run's lock is one byte far beyond any journal's end: Windows locks are
+// mandatory, and one over the file's bytes would keep others from reading them.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+
+bool LockRun(HANDLE h, DWORD flags) {
+  OVERLAPPED at{};
+  at.OffsetHigh = kLockOffsetHigh;
+  return ::LockFileEx(h, flags, 0, 1, 0, &at) != 0;
+}
+
 std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
   exists = false;
   // Readable by others only as far as the user's own data folder allows:
   // it holds the names of players.
-  const HANDLE h = ::CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h = ::CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA | GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = ::GetLastError();
     exists = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
     return nullptr;
   }
+  LockRun(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);  // the handle is new: nobody holds it
   return std::make_unique<Win32AppendFile>(h);
+}
+
+bool HeldOpen(const std::string& path) {
+  const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
+  const bool held = !LockRun(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
+  if (!held) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    ::UnlockFileEx(h, 0, 1, 0, &at);
+  }
+  ::CloseHandle(h);
+  return held;
 }
 
 bool MakeFolders(const std::string& path) {
@@ -73,21 +98,19 @@ bool MakeFolders(const std::string& path) {
   const auto sep = path.find_last_of("\\/");
   // Stop at a drive ("C:") or the root; those are never made.
   if (sep != std::string::npos && sep > 0 && path[sep - 1] != ':' && !MakeFolders(path.substr(0, sep))) return false;
+  // NTFS makes a new folder durable by itself: there is no handle to flush.
   return ::CreateDirectoryW(wide.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-std::vector<Entry> List(const std::string& folder) {
+std::vector<Entry> ListFiles(const std::string& folder) {
   std::vector<Entry> entries;
   WIN32_FIND_DATAW found{};
-  const HANDLE h = ::FindFirstFileW((Wide(folder) + L"\\*.journal").c_str(), &found);
+  const HANDLE h = ::FindFirstFileW((Wide(folder) + L"\\*").c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return entries;
   do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::string name = Utf8(found.cFileName);
-    // The pattern also matches the short names of longer extensions.
-    if (name.size() <= 8 || name.compare(name.size() - 8, 8, ".journal") != 0) continue;
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     const std::int64_t size = (static_cast<std::int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    entries.push_back({name, UnixSeconds(found.ftLastWriteTime), size});
+    entries.push_back({Utf8(found.cFileName), UnixSeconds(found.ftLastWriteTime), size});
   } while (::FindNextFileW(h, &found));
   ::FindClose(h);
   return entries;
@@ -96,14 +119,25 @@ std::vector<Entry> List(const std::string& folder) {
 bool Remove(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool ReadAll(const std::string& path, std::string& bytes) {
+  return ReadRange(path, 0, static_cast<std::size_t>(-1), bytes);
+}
+
+bool ReadRange(const std::string& path, std::int64_t offset, std::size_t size, std::string& bytes) {
   const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bytes.clear();
+  LARGE_INTEGER at{};
+  at.QuadPart = offset;
+  if (offset > 0 && !::SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) {
+    ::CloseHandle(h);
+    return false;
+  }
   char buf[1 << 16];
-  for (;;) {
+  while (bytes.size() < size) {
+    const DWORD want = size - bytes.size() < sizeof buf ? static_cast<DWORD>(size - bytes.size()) : sizeof buf;
     DWORD got = 0;
-    if (!::ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+    if (!::ReadFile(h, buf, want, &got, nullptr)) {
       ::CloseHandle(h);
       return false;
     }

@@ -1,5 +1,7 @@
 // The journal's writer: a folder that fails is retried without losing a
-// record, another run's journal is never touched, and old journals go.
+// record and is reported once, another run's journal is never touched, a
+// short write loses nothing, and old or empty journals go.
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -19,7 +21,12 @@ using namespace std::chrono_literals;
 using testing::ReadFileBytes;
 using testing::WriteFileBytes;
 
-const JournalOptions kQuick{5ms, 20ms, 50, 30};
+JournalOptions Quick() {
+  JournalOptions options;
+  options.retry = 20ms;
+  options.failingAfter = 60ms;
+  return options;
+}
 
 std::vector<std::string> Kinds(const std::string& bytes) {
   const auto contents = ParseJournal(bytes);
@@ -30,7 +37,13 @@ std::vector<std::string> Kinds(const std::string& bytes) {
   return kinds;
 }
 
-TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedAndNoRecordIsLostOrDoubled) {
+template <typename Done>
+bool Eventually(Done done) {
+  for (int i = 0; i < 500 && !done(); ++i) std::this_thread::sleep_for(10ms);
+  return done();
+}
+
+TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedReportedOnceAndNoRecordIsLostOrDoubled) {
   testing::TempDir dir;
   WriteFileBytes("blocked", "a file where the folder should be");
   // Another run's journal under the name this run would take first.
@@ -38,55 +51,165 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedAndNoRecordIsLostOrDoubl
   const std::string taken =
       "free/" + journal_file::LocalStamp() + "-" + std::to_string(journal_file::ProcessId()) + ".journal";
   WriteFileBytes(taken, "another run\n");
+  std::string blockedPath, besidePath;
   {
-    JournalWriter blocked("blocked/journal", kQuick);
+    JournalWriter blocked("blocked/journal", Quick());
+    std::atomic<int> told{0};
+    std::atomic<bool> onWriterThread{false};
+    const auto screenThread = std::this_thread::get_id();
+    blocked.setOnFailing([&] {
+      onWriterThread = std::this_thread::get_id() != screenThread;
+      ++told;
+    });
     blocked.record(record::kField, {"1", "\x83\x5c\\"});
     blocked.record(record::kSwitch);
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(Eventually([&] { return told > 0; }));
+    EXPECT_TRUE(onWriterThread);
+    std::this_thread::sleep_for(150ms);  // many more failed attempts: still told once
+    EXPECT_EQ(told, 1);
     EXPECT_EQ(blocked.durable(), 0u);
     EXPECT_EQ(blocked.path(), "");
     std::filesystem::remove("blocked");
     ASSERT_TRUE(blocked.waitDurable(3, 5s));
-    blocked.record(record::kEnd);  // written by the writer's last attempt
-    EXPECT_EQ(Kinds(ReadFileBytes(blocked.path())), (std::vector<std::string>{"journal " + std::to_string(
-                                                         journal_file::ProcessId()), "field \x83\x5c\\", "switch"}));
+    blocked.record(record::kEnd);
+    ASSERT_TRUE(blocked.flush());
+    blockedPath = blocked.path();
+    EXPECT_EQ(Kinds(ReadFileBytes(blockedPath)),
+              (std::vector<std::string>{"journal " + std::to_string(journal_file::ProcessId()),
+                                        "field \x83\x5c\\", "switch", "end"}));
+    EXPECT_TRUE(journal_file::HeldOpen(blockedPath));
 
-    JournalWriter beside("free", kQuick);
+    JournalWriter beside("free", Quick());
+    beside.setOnFailing([&] { ++told; });
     ASSERT_TRUE(beside.waitDurable(1, 5s));
-    EXPECT_NE(beside.path(), taken);
+    besidePath = beside.path();
+    EXPECT_NE(besidePath, taken);
+    EXPECT_TRUE(testing::FileExists(besidePath));
+    beside.record(record::kEnd);
+    EXPECT_TRUE(beside.flush());
+    EXPECT_EQ(told, 1);
   }
   EXPECT_EQ(ReadFileBytes(taken), "another run\n");
-  const auto journals = journal_file::List("blocked/journal");
-  ASSERT_EQ(journals.size(), 1u);
-  EXPECT_EQ(Kinds(ReadFileBytes("blocked/journal/" + journals[0].name)).back(), "end");
+  EXPECT_FALSE(journal_file::HeldOpen(blockedPath));
+  EXPECT_TRUE(testing::FileExists(blockedPath));
+  EXPECT_FALSE(testing::FileExists(besidePath)) << "a run that recorded nothing leaves no journal";
 }
 
-TEST(JournalWriterTest, OnlyJournalsBeyondTheNewestFiftyThatAreOlderThanThirtyDaysAreRemoved) {
+// Writes at most a few bytes a call, and fails every third call outright.
+class StingyFile : public journal_file::AppendFile {
+ public:
+  explicit StingyFile(std::unique_ptr<journal_file::AppendFile> file) : file_(std::move(file)) {}
+  long write(const char* data, std::size_t size) override {
+    if (++calls_ % 3 == 0) return -1;
+    return file_->write(data, std::min<std::size_t>(size, 7));
+  }
+  bool sync() override { return file_->sync(); }
+
+ private:
+  std::unique_ptr<journal_file::AppendFile> file_;
+  int calls_ = 0;
+};
+
+TEST(JournalWriterTest, ShortAndFailedWritesGoOnWhereTheyStopped) {
   testing::TempDir dir;
-  const std::time_t now = std::time(nullptr);
-  auto make = [](const std::string& name, std::time_t modified) {
-    WriteFileBytes(name, "x\n");
-    std::filesystem::last_write_time(
-        name, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(modified)));
+  JournalOptions options = Quick();
+  options.retry = 1ms;
+  options.create = [](const std::string& path, bool& exists) -> std::unique_ptr<journal_file::AppendFile> {
+    auto file = journal_file::CreateNew(path, exists);
+    if (!file) return nullptr;
+    return std::make_unique<StingyFile>(std::move(file));
   };
-  std::set<std::string> kept;
-  for (int i = 0; i < 3; ++i) {  // young
-    make("y" + std::to_string(i) + ".journal", now - 3600 * i);
-    kept.insert("y" + std::to_string(i) + ".journal");
+  JournalWriter writer(".", options);
+  std::vector<std::string> expected{"journal " + std::to_string(journal_file::ProcessId())};
+  for (int i = 0; i < 40; ++i) {
+    const std::string text = "\x93\x8c" + std::to_string(i);
+    writer.record(record::kField, {"1", text});
+    expected.push_back("field " + text);
+    if (i % 8 == 0) {
+      ASSERT_TRUE(writer.waitDurable(writer.recorded(), 5s));
+    }
   }
-  for (int i = 0; i < 55; ++i) {  // 31 days old and more; the 47 newest of them stay
-    const std::string name = "old" + std::to_string(100 + i) + ".journal";
-    make(name, now - 31 * 86400 - 3600 * i);
-    if (i < 47) kept.insert(name);
-  }
-  make("notes.txt", now - 400 * 86400);
-  JournalWriter writer(".", kQuick);
-  ASSERT_TRUE(writer.waitDurable(1, 5s));
-  kept.insert(writer.path().substr(2));
+  ASSERT_TRUE(writer.flush(5s));
+  EXPECT_EQ(writer.durable(), 41u);
+  EXPECT_EQ(Kinds(ReadFileBytes(writer.path())), expected);
+}
+
+// Journal names as the writer gives them, for a local time so many days ago.
+std::string RunName(double daysAgo, long pid) {
+  const std::time_t t = std::time(nullptr) - static_cast<std::time_t>(daysAgo * 86400);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &t);
+#else
+  localtime_r(&t, &tm);
+#endif
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+  return std::string(stamp) + "-" + std::to_string(pid) + ".journal";
+}
+
+void Make(const std::string& name, double modifiedDaysAgo, const std::string& bytes) {
+  WriteFileBytes(name, bytes);
+  const auto when = std::chrono::system_clock::now() - std::chrono::seconds(static_cast<long>(modifiedDaysAgo * 86400));
+  std::filesystem::last_write_time(name, std::chrono::file_clock::from_sys(when));
+}
+
+const std::string kHeader = FormatJournalLine(0, 0, "journal", {"1", "20010101-000000", "1"});
+const std::string kSomething = kHeader + FormatJournalLine(1, 5, "field", {"1", "x"});
+
+std::set<std::string> Left(const std::string& folder, const std::string& own) {
   std::set<std::string> left;
-  for (const auto& e : journal_file::List(".")) left.insert(e.name);
-  EXPECT_EQ(left, kept);
-  EXPECT_TRUE(testing::FileExists("notes.txt"));
+  for (const auto& e : journal_file::ListFiles(folder))
+    if (folder + "/" + e.name != own) left.insert(e.name);
+  return left;
+}
+
+TEST(JournalWriterTest, AJournalGoesOnlyWhenItsNameAndItsFileAreOldAndNoRunHoldsIt) {
+  testing::TempDir dir;
+  std::filesystem::create_directory("a");
+  const std::string newest = RunName(0.01, 1), youngName = RunName(0.05, 2), youngFile = RunName(40, 3),
+                    old = RunName(40, 4), held = RunName(50, 5);
+  Make("a/" + newest, 41, kSomething);     // within the newest kept, whatever its age
+  Make("a/" + youngName, 41, kSomething);  // a file time gone wrong
+  Make("a/" + youngFile, 0, kSomething);   // a start time gone wrong
+  Make("a/" + old, 41, kSomething);
+  bool exists = false;
+  auto holder = journal_file::CreateNew("a/" + held, exists);  // another kiroku's open run
+  ASSERT_TRUE(holder);
+  holder->write(kSomething.data(), kSomething.size());
+#ifndef _WIN32  // Windows sets no time on a file another handle holds
+  std::filesystem::last_write_time("a/" + held, std::filesystem::file_time_type::clock::now() - 51 * 24h);
+#endif
+  Make("a/notes.txt", 400, "x\n");
+  const std::string youngMark = youngName.substr(0, youngName.size() - 8) + ".answered";
+  const std::string oldMark = old.substr(0, old.size() - 8) + ".answered";
+  Make("a/" + youngMark, 41, "");
+  Make("a/" + oldMark, 41, "");
+  JournalOptions options = Quick();
+  options.keepNewest = 1;
+  JournalWriter writer("a", options);
+  ASSERT_TRUE(writer.waitDurable(1, 5s));
+  EXPECT_EQ(Left("a", writer.path()), (std::set<std::string>{newest, youngName, youngFile, held, "notes.txt", youngMark}));
+}
+
+TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest) {
+  testing::TempDir dir;
+  std::filesystem::create_directory("b");
+  const std::string headerOnly = RunName(0.01, 1), ended = RunName(0.02, 2), empty = RunName(0.03, 3),
+                    old = RunName(40, 4), older = RunName(45, 5), openEmpty = RunName(0.04, 6);
+  Make("b/" + headerOnly, 0, kHeader);
+  Make("b/" + ended, 0, kHeader + FormatJournalLine(1, 9, "end", {}));
+  Make("b/" + empty, 0, "");
+  Make("b/" + old, 41, kSomething);  // the newest that holds something
+  Make("b/" + older, 41, kSomething);
+  bool exists = false;
+  auto holder = journal_file::CreateNew("b/" + openEmpty, exists);  // a run just begun elsewhere
+  ASSERT_TRUE(holder);
+  JournalOptions options = Quick();
+  options.keepNewest = 1;
+  JournalWriter writer("b", options);
+  ASSERT_TRUE(writer.waitDurable(1, 5s));
+  EXPECT_EQ(Left("b", writer.path()), (std::set<std::string>{old, openEmpty}));
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// The names of the journals in their folder: "YYYYMMDD-HHMMSS-PID.journal"
+// (a taken name gets "-2", "-3" before the suffix), and the mark of a run
+// whose offer was answered, "<name>.answered". A run's name, not its file's
+// time, says which run is newer: file times move with copies and clocks.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "journal/journal_file.h"
+
+namespace kiroku::run_names {
+
+inline constexpr std::string_view kJournalSuffix = ".journal";
+inline constexpr std::string_view kAnsweredSuffix = ".answered";
+
+// The name without the suffix, or empty when it does not end in it.
+std::string_view Base(std::string_view fileName, std::string_view suffix = kJournalSuffix);
+
+struct RunName {
+  std::string stamp;  // "YYYYMMDD-HHMMSS", empty when the name is not a run's
+  long pid = 0;
+  int copy = 1;
+};
+RunName Parse(std::string_view base);
+
+// Whether the run named a started after the one named b. Names that are not
+// a run's come after (are older than) every run's.
+bool Newer(std::string_view a, std::string_view b);
+
+// The journals among a folder's files, newest first.
+std::vector<journal_file::Entry> Journals(std::vector<journal_file::Entry> files);
+
+// Seconds since 1970-01-01 UTC of a local "YYYYMMDD-HHMMSS"; false when it is not one.
+bool StampSeconds(const std::string& stamp, std::int64_t& seconds);
+
+}  // namespace kiroku::run_names
