@@ -3,17 +3,26 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "app/journal_folder.h"
-#include "journal/journal_file.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
+#include "journal/journal_file.h"
 #include "journal/journal_replay.h"
+#include "journal/run_names.h"
+#include "journal/unsaved_run.h"
 #include "ui/cp932_codec.h"
 
 namespace {
@@ -21,17 +30,63 @@ namespace {
 using kiroku::JournalReplay;
 using kiroku::Text;
 
-constexpr int kFault = 1, kUsage = 2, kPartial = 3;
+// The one contract of the exit status, as the README states it.
+constexpr int kWritten = 0, kFault = 1, kUsage = 2, kPartial = 3;
 
 const char* const kUsageText =
     "usage: kiroku-recover --list\n"
     "       kiroku-recover [JOURNAL] --out DIR [--force]\n"
+    "       kiroku-recover --version\n"
     "\n"
     "  --list      one line per journal, newest first\n"
-    "  JOURNAL     a number from --list, a journal's file name, or a path; the newest if left out\n"
+    "  JOURNAL     a number from --list, a journal's file name, or a path; if left out, the\n"
+    "              newest run with events not saved by データ保存, as kiroku would offer it\n"
     "  --out DIR   writes the two result files and morvane.txt into DIR, as データ保存\n"
     "              and データ登録 would have written them at the journal's last record\n"
-    "  --force     replaces files of those names in DIR\n";
+    "  --force     replaces files of those names in DIR (never through a symbolic link)\n"
+    "  --version   the version and the licence\n"
+    "\n"
+    "exit status: 0 written or listed; 1 a fault, nothing written; 2 wrong arguments;\n"
+    "3 written, but only up to a damaged line of the journal\n";
+
+// Text for the operator, UTF-8 within the program. A Windows console is
+// given UTF-16, and anything else there the system's code page (CP932).
+void Put(FILE* stream, const std::string& utf8) {
+  std::fflush(stream);
+#ifdef _WIN32
+  const HANDLE h = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  const int size = static_cast<int>(utf8.size());
+  const int n = utf8.empty() ? 0 : ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+  if (h != INVALID_HANDLE_VALUE && h != nullptr && ::GetConsoleMode(h, &mode)) {
+    DWORD written = 0;
+    ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  const int m = n > 0 ? ::WideCharToMultiByte(932, 0, wide.data(), n, nullptr, 0, nullptr, nullptr) : 0;
+  std::string bytes(static_cast<std::size_t>(m), '\0');
+  if (m > 0) ::WideCharToMultiByte(932, 0, wide.data(), n, bytes.data(), m, nullptr, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+#else
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+#endif
+  std::fflush(stream);
+}
+
+[[gnu::format(printf, 2, 3)]] void Say(FILE* stream, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  Put(stream, text);
+}
 
 std::string Shown(const Text& cp932) { return kiroku::ui::codec::Decode(cp932).toStdString(); }
 
@@ -41,11 +96,11 @@ std::string ShownStart(const std::string& stamp) {  // YYYYMMDD-HHMMSS
          stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
 }
 
-// The journals, newest first: their names begin with the run's start time.
+// The journals, newest first by the start time in their names, as kiroku
+// orders them.
 std::vector<std::string> Journals(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& e : kiroku::journal_file::List(folder)) names.push_back(e.name);
-  std::sort(names.begin(), names.end(), std::greater<>());
+  for (const auto& e : kiroku::run_names::Journals(kiroku::journal_file::ListFiles(folder))) names.push_back(e.name);
   return names;
 }
 
@@ -72,16 +127,16 @@ Text FileNamePart(const Text& prefix) {
 int List(const std::string& folder) {
   const auto names = Journals(folder);
   if (names.empty()) {
-    std::printf("no journals in %s\n", folder.c_str());
-    return 0;
+    Say(stdout, "no journals in %s\n", folder.c_str());
+    return kWritten;
   }
-  std::printf("journals in %s, newest first:\n", folder.c_str());
+  Say(stdout, "journals in %s, newest first:\n", folder.c_str());
   int n = 0;
   for (const auto& name : names) {
     ++n;
     std::string bytes;
     if (!kiroku::journal_file::ReadAll(folder + "/" + name, bytes)) {
-      std::printf("%3d  %s  cannot be read\n", n, name.c_str());
+      Say(stdout, "%3d  %s  cannot be read\n", n, name.c_str());
       continue;
     }
     const JournalReplay replay(bytes);
@@ -89,100 +144,110 @@ int List(const std::string& folder) {
     const char* exported = !s.changed ? "nothing recorded" : s.exportedAfterLastChange ? "yes" : "no";
     const char* ended = s.endedNormally ? "normally" : "not normally (still running, killed or crashed)";
     const std::string damaged = s.stoppedAtLine ? " [damaged at line " + std::to_string(s.stoppedAtLine) + "]" : "";
-    std::printf("%3d  %s  team 1: %d events  team 2: %d events  exported after last event: %s  ended: %s  %s%s\n", n,
-                ShownStart(s.started).c_str(), s.events[0], s.events[1], exported, ended, name.c_str(),
-                damaged.c_str());
+    Say(stdout, "%3d  %s  team 1: %d events  team 2: %d events  exported after last event: %s  ended: %s  %s%s\n", n,
+        ShownStart(s.started).c_str(), s.events[0], s.events[1], exported, ended, name.c_str(), damaged.c_str());
   }
-  return 0;
+  return kWritten;
+}
+
+// The journal's path for JOURNAL, or empty after saying why there is none.
+std::string ChosenJournal(const std::string& folder, const std::optional<std::string>& which) {
+  if (!which) {
+    if (const auto run = kiroku::FindUnsavedRun(folder)) return run->path;
+    Say(stderr,
+        "kiroku-recover: no run in %s has events that データ保存 did not save; name the journal to rebuild "
+        "(its number or name from kiroku-recover --list)\n",
+        folder.c_str());
+    return {};
+  }
+  if (IsNumber(*which)) {
+    const auto names = Journals(folder);
+    const std::size_t n = which->size() > 9 ? 0 : std::stoul(*which);
+    if (n < 1 || n > names.size()) {
+      Say(stderr, "kiroku-recover: there is no journal number %s (there are %zu; see --list)\n", which->c_str(),
+          names.size());
+      return {};
+    }
+    return folder + "/" + names[n - 1];
+  }
+  if (which->find_first_of("/\\") != std::string::npos) return *which;
+  const bool hasSuffix = !kiroku::run_names::Base(*which).empty();
+  return folder + "/" + *which + (hasSuffix ? "" : std::string(kiroku::run_names::kJournalSuffix));
+}
+
+bool IsLink(const Text& name) {
+  std::error_code error;
+  return std::filesystem::is_symlink(
+      std::filesystem::symlink_status(std::filesystem::path(kiroku::platform::ToNativeName(name)), error));
 }
 
 int Recover(const std::string& folder, const std::optional<std::string>& which, const QString& outFolder,
             bool force) {
   const std::string out = outFolder.toStdString();
-  std::string path;
-  if (!which || IsNumber(*which)) {
-    const auto names = Journals(folder);
-    const size_t n = which ? std::stoul(*which) : 1;
-    if (names.empty()) {
-      std::fprintf(stderr, "kiroku-recover: no journals in %s\n", folder.c_str());
-      return kFault;
-    }
-    if (n < 1 || n > names.size()) {
-      std::fprintf(stderr, "kiroku-recover: there is no journal number %zu (there are %zu; see --list)\n", n,
-                   names.size());
-      return kFault;
-    }
-    path = folder + "/" + names[n - 1];
-  } else if (which->find_first_of("/\\") != std::string::npos) {
-    path = *which;
-  } else {
-    const bool hasSuffix = which->size() > 8 && which->compare(which->size() - 8, 8, ".journal") == 0;
-    path = folder + "/" + *which + (hasSuffix ? "" : ".journal");
-  }
+  const std::string path = ChosenJournal(folder, which);
+  if (path.empty()) return kFault;
 
   std::string bytes;
   if (!kiroku::journal_file::ReadAll(path, bytes)) {
-    std::fprintf(stderr, "kiroku-recover: cannot read the journal %s\n", path.c_str());
+    Say(stderr, "kiroku-recover: cannot read the journal %s\n", path.c_str());
     return kFault;
   }
   JournalReplay replay(bytes);
   const auto& s = replay.summary();
   if (s.records == 0) {
-    std::fprintf(stderr, "kiroku-recover: %s: %s\n", path.c_str(), s.problem.c_str());
+    Say(stderr, "kiroku-recover: %s: %s\n", path.c_str(), s.problem.c_str());
     return kFault;
   }
+  // The damage is told first: it holds whatever happens to DIR.
+  if (s.stoppedAtLine)
+    Say(stderr, "kiroku-recover: the journal's %s: the replay stops there, and the files hold the game up to line %d only\n",
+        s.problem.c_str(), s.stoppedAtLine - 1);
 
   // The files are written by their names relative to DIR, as kiroku writes them in its working folder.
   if (!QDir().mkpath(outFolder) || !QDir::setCurrent(outFolder)) {
-    std::fprintf(stderr, "kiroku-recover: cannot make or enter the folder %s\n", out.c_str());
+    Say(stderr, "kiroku-recover: cannot make or enter the folder %s\n", out.c_str());
     return kFault;
   }
   const Text prefix = replay.sheet().edit(21);
   const Text namePart = FileNamePart(prefix);
   if (namePart != prefix) {
-    std::printf("the file-name prefix \"%s\" names a folder; the files are written into %s as \"%s...\"\n",
-                Shown(prefix).c_str(), out.c_str(), Shown(namePart).c_str());
+    Say(stdout, "the file-name prefix \"%s\" names a folder; the files are written into %s as \"%s...\"\n",
+        Shown(prefix).c_str(), out.c_str(), Shown(namePart).c_str());
     replay.sheet().setEdit(21, namePart);
   }
   const auto names = replay.fileNames();
   try {
-    if (!force) {
-      std::vector<Text> taken;
-      for (const auto& name : names)
-        if (kiroku::platform::Exists(name)) taken.push_back(name);
-      for (const auto& name : taken)
-        std::fprintf(stderr, "kiroku-recover: %s/%s exists\n", out.c_str(), Shown(name).c_str());
-      if (!taken.empty()) {
-        std::fprintf(stderr, "kiroku-recover: nothing was written (--force replaces existing files)\n");
-        return kFault;
-      }
+    std::vector<Text> taken, links;
+    for (const auto& name : names) {
+      if (IsLink(name))
+        links.push_back(name);
+      else if (!force && kiroku::platform::Exists(name))
+        taken.push_back(name);
+    }
+    for (const auto& name : links)
+      Say(stderr, "kiroku-recover: %s/%s is a symbolic link; it is not written through\n", out.c_str(),
+          Shown(name).c_str());
+    for (const auto& name : taken) Say(stderr, "kiroku-recover: %s/%s exists\n", out.c_str(), Shown(name).c_str());
+    if (!links.empty() || !taken.empty()) {
+      Say(stderr, "kiroku-recover: nothing was written%s\n",
+          taken.empty() ? "" : " (--force replaces existing files)");
+      return kFault;
     }
     replay.writeFiles();
   } catch (const kiroku::IoError& e) {
-    std::fprintf(stderr, "kiroku-recover: writing into %s failed: %s (code %d)\n", out.c_str(),
-                 Shown(e.message()).c_str(), e.code());
+    Say(stderr, "kiroku-recover: writing into %s failed: %s (code %d)\n", out.c_str(), Shown(e.message()).c_str(),
+        e.code());
     return kFault;
   }
-  std::printf("run of %s (process %ld): %zu records replayed; team 1: %d events, team 2: %d events\n",
-              ShownStart(s.started).c_str(), s.pid, s.records, s.events[0], s.events[1]);
-  if (s.tornTail) std::printf("the last record was incomplete (cut off by the end of the run) and was skipped\n");
-  for (const auto& name : names) std::printf("wrote %s/%s\n", out.c_str(), Shown(name).c_str());
-  if (s.stoppedAtLine) {
-    std::fprintf(stderr,
-                 "kiroku-recover: the journal's %s: the replay stopped there, and the files hold the game up to "
-                 "line %d only\n",
-                 s.problem.c_str(), s.stoppedAtLine - 1);
-    return kPartial;
-  }
-  return 0;
+  Say(stdout, "run of %s (process %ld): %zu records replayed; team 1: %d events, team 2: %d events\n",
+      ShownStart(s.started).c_str(), s.pid, s.records, s.events[0], s.events[1]);
+  if (s.tornTail) Say(stdout, "the last record was incomplete (cut off by the end of the run) and was skipped\n");
+  for (const auto& name : names) Say(stdout, "wrote %s/%s\n", out.c_str(), Shown(name).c_str());
+  return s.stoppedAtLine ? kPartial : kWritten;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+int Run() {
   const std::string folder = JournalFolder();
-
   bool list = false, force = false;
   std::optional<std::string> which;
   std::optional<QString> out;
@@ -196,17 +261,38 @@ int main(int argc, char** argv) {
     } else if (a == "--out" && i + 1 < args.size()) {
       out = args[++i];
     } else if (a == "--help" || a == "-h") {
-      std::fputs(kUsageText, stdout);
-      return 0;
+      Put(stdout, kUsageText);
+      return kWritten;
+    } else if (a == "--version") {
+      Put(stdout, "kiroku-recover " KIROKU_VERSION "\n"
+                  "kiroku is free software under the GNU General Public License, version 3 or later.\n");
+      return kWritten;
     } else if (!a.empty() && a[0] != '-' && !which) {
       which = a;
     } else {
-      std::fprintf(stderr, "kiroku-recover: unexpected argument \"%s\"\n%s", a.c_str(), kUsageText);
+      Say(stderr, "kiroku-recover: unexpected argument \"%s\"\n%s", a.c_str(), kUsageText);
       return kUsage;
     }
   }
   if (list && !out && !which && !force) return List(folder);
   if (!list && out) return Recover(folder, which, *out, force);
-  std::fputs(kUsageText, stderr);
+  Put(stderr, kUsageText);
   return kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Every fault is a message, whatever it is: a journal too big for memory too.
+  try {
+    QCoreApplication app(argc, argv);
+    return Run();
+  } catch (const std::bad_alloc&) {
+    Put(stderr, "kiroku-recover: not enough memory (is the journal that big?)\n");
+  } catch (const std::exception& e) {
+    Say(stderr, "kiroku-recover: %s\n", e.what());
+  } catch (...) {
+    Put(stderr, "kiroku-recover: an unexpected fault\n");
+  }
+  return kFault;
 }

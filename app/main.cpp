@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/journal_folder.h"
+#include "app/session_end.h"
 #include "journal/journal.h"
 #include "setup/setup_sheet.h"
 #include "ui/Unit1.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   // every run and every replay does alike.
   kiroku::JournalWriter journal(JournalFolder());
   kiroku::AttachJournal(kiroku::ui::Sheet(), kiroku::ui::Rec(), &journal);
+  EndNormallyWhenTheSystemEndsTheRun(journal);
   kiroku::ui::Form1->show();
   const int result = QApplication::exec();
   journal.record(kiroku::record::kEnd);
