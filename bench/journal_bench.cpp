@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "bench/lean_screens.h"
-#include "journal/journal.h"
 #include "core/recording.h"
+#include "journal/journal.h"
+#include "journal/journal_file.h"
+#include "journal/unsaved_run.h"
 
 namespace kiroku::bench {
 namespace {
@@ -100,6 +102,43 @@ void BM_PressToDurable(benchmark::State& state) {
   std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_PressToDurable)->Iterations(200)->Unit(benchmark::kMillisecond);
+
+// The choice at start among 200 journals of 2,000 events each, all saved
+// after their last event, so that every one is looked at and none offered;
+// then with the oldest one unsaved, which is read whole.
+void BM_FindUnsavedRunAmong200(benchmark::State& state) {
+  const std::string folder = BenchFolder();
+  journal_file::MakeFolders(folder);
+  const bool oldestUnsaved = state.range(0) != 0;
+  for (int run = 0; run < 200; ++run) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "20260101-%06d", 100000 + run);
+    std::string bytes = FormatJournalLine(0, 0, "journal", {"1", stamp, "7"});
+    std::uint64_t n = 1;
+    bytes += FormatJournalLine(n++, 0, "cell", {"1", "1", "\x93\x8c"});
+    bytes += FormatJournalLine(n++, 0, "switch", {});
+    for (int e = 0; e < 2000; ++e) {
+      bytes += FormatJournalLine(n++, 10 * e, "player", {"1", "3", "12:34", kPlayer});
+      bytes += FormatJournalLine(n++, 10 * e, "item2", {"2", kItem2});
+      bytes += FormatJournalLine(n++, 10 * e, "item3", {"3", kItem3});
+    }
+    if (!(oldestUnsaved && run == 0)) {
+      bytes += FormatJournalLine(n++, 30000, "save", {"0"});
+      bytes += FormatJournalLine(n++, 30000, "register", {"0"});
+      bytes += FormatJournalLine(n++, 30000, "end", {});
+    }
+    bool exists = false;
+    auto file = journal_file::CreateNew(folder + "/" + stamp + "-7.journal", exists);
+    file->write(bytes.data(), bytes.size());
+  }
+  for (auto _ : state) {
+    const auto run = FindUnsavedRun(folder);
+    if (run.has_value() != oldestUnsaved) state.SkipWithError("the wrong choice");
+    benchmark::DoNotOptimize(run);
+  }
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_FindUnsavedRunAmong200)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kiroku::bench

@@ -121,14 +121,14 @@ mv ./*list.xls ./*table.xls morvane.txt "$work/saved/"
 echo "--- kiroku-recover --list"
 "$build/app/kiroku-recover" --list
 echo "--- kiroku-recover --out"
-"$build/app/kiroku-recover" --out "$work/recovered"
+"$build/app/kiroku-recover" 1 --out "$work/recovered"   # saved, so named: the newest
 status=0
 for f in "$work/saved"/*; do
   name=$(basename "$f")
   if cmp "$f" "$work/recovered/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; status=1; fi
 done
 [ "$(ls "$work/recovered" | wc -l)" -eq 3 ] || { echo "recovered: $(ls "$work/recovered")"; status=1; }
-if "$build/app/kiroku-recover" --out "$work/recovered" 2>/dev/null; then
+if "$build/app/kiroku-recover" 1 --out "$work/recovered" 2>/dev/null; then
   echo "FAILED: an existing file was overwritten without --force"
   status=1
 else
