@@ -164,8 +164,8 @@ std::string ChosenJournal(const std::string& folder, const std::optional<std::st
     const auto names = Journals(folder);
     const std::size_t n = which->size() > 9 ? 0 : std::stoul(*which);
     if (n < 1 || n > names.size()) {
-      Say(stderr, "kiroku-recover: there is no journal number %s (there are %zu; see --list)\n", which->c_str(),
-          names.size());
+      Say(stderr, "kiroku-recover: there is no journal number %s (there are %s; see --list)\n", which->c_str(),
+          std::to_string(names.size()).c_str());
       return {};
     }
     return folder + "/" + names[n - 1];
@@ -239,8 +239,8 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
         e.code());
     return kFault;
   }
-  Say(stdout, "run of %s (process %ld): %zu records replayed; team 1: %d events, team 2: %d events\n",
-      ShownStart(s.started).c_str(), s.pid, s.records, s.events[0], s.events[1]);
+  Say(stdout, "run of %s (process %ld): %s records replayed; team 1: %d events, team 2: %d events\n",
+      ShownStart(s.started).c_str(), s.pid, std::to_string(s.records).c_str(), s.events[0], s.events[1]);
   if (s.tornTail) Say(stdout, "the last record was incomplete (cut off by the end of the run) and was skipped\n");
   for (const auto& name : names) Say(stdout, "wrote %s/%s\n", out.c_str(), Shown(name).c_str());
   return s.stoppedAtLine ? kPartial : kWritten;
