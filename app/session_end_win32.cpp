@@ -5,7 +5,6 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QMetaObject>
-#include <atomic>
 
 #include "app/session_end.h"
 #include "journal/journal.h"
@@ -13,12 +12,12 @@
 namespace {
 
 kiroku::JournalWriter* journal = nullptr;
-std::atomic<bool> ended{false};
 HANDLE endedEvent = nullptr;
 
 // On the screen thread: the journal's end, on the disk before returning.
+// The journal records the end once, whoever records it first.
 void EndRun() {
-  if (!ended.exchange(true)) journal->record(kiroku::record::kEnd);
+  journal->record(kiroku::record::kEnd);
   journal->flush();
 }
 

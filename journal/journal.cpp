@@ -140,7 +140,13 @@ JournalContents ParseJournal(std::string_view bytes) {
 
 void Journal::record(std::string_view kind, std::initializer_list<std::string_view> fields) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
-  if (kind != record::kHeader && kind != record::kEnd) holdsSomething_ = true;
+  if (kind == record::kEnd) {
+    // The system's end and the program's own may both come: one is the end.
+    if (ended_) return;
+    ended_ = true;
+  } else if (kind != record::kHeader) {
+    holdsSomething_ = true;
+  }
   write(FormatJournalLine(next_++, ms.count(), kind, fields));
 }
 

@@ -77,6 +77,7 @@ class Journal : public RecordPort {
  private:
   std::uint64_t next_ = 0;
   bool holdsSomething_ = false;
+  bool ended_ = false;
   std::chrono::steady_clock::time_point start_;
 };
 
