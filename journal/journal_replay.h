@@ -40,6 +40,10 @@ struct ReplayTarget {
 // Applies a journal to a target that stands as the program does after its
 // screens' creation.
 ReplaySummary ReplayJournal(std::string_view journalBytes, ReplayTarget target);
+// The same, to go on with the run: the clock then stands paused at the time
+// it showed at the last record, and says so in the target's journal, so that
+// a continuation of the continued run stands there too.
+ReplaySummary ContinueJournal(std::string_view journalBytes, ReplayTarget target);
 
 // A run rebuilt from its journal with no screen: the same setup sheet and
 // recording core as the program, driven by the recorded operations.

@@ -106,10 +106,7 @@ bool OfferUnsavedRun() {
 
 ReplaySummary ContinueRun(std::string_view journalBytes) {
   Screens().deferWindows();
-  const ReplaySummary summary = ReplayJournal(journalBytes, {Sheet(), Rec(), Clock()});
-  // The time the run showed last, paused there; recorded, so that a second
-  // continuation stands at the same time.
-  if (summary.clockStarted) Clock().StandPausedAt(summary.clockMs);
+  const ReplaySummary summary = ContinueJournal(journalBytes, {Sheet(), Rec(), Clock()});
   std::map<Form, bool> shown = Screens().endDeferring();
   for (Form f : {Form::Form3, Form::Form4})
     if (!shown[f]) Screens().closeForm(f);
