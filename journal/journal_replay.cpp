@@ -156,6 +156,12 @@ ReplaySummary ReplayJournal(std::string_view journalBytes, ReplayTarget target) 
   return summary;
 }
 
+ReplaySummary ContinueJournal(std::string_view journalBytes, ReplayTarget target) {
+  ReplaySummary summary = ReplayJournal(journalBytes, target);
+  if (summary.clockStarted) target.clock.StandPausedAt(summary.clockMs);
+  return summary;
+}
+
 JournalReplay::JournalReplay(std::string_view journalBytes) {
   // As the program starts: the sheet's creation, then the recording screen's.
   CreateSetupSheet(sheet_, recording_);
