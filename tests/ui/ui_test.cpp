@@ -451,6 +451,33 @@ class UiTest : public QObject {
     QVERIFY(OfferText(run).contains(QStringLiteral("（3月1日 9:05 開始、")));
   }
 
+  // The real question box: Enter gives the default answer; Escape and the
+  // close control the other one.
+  void theOfferBoxAnswersByEnterEscapeAndItsCloseControl() {
+    SetQuestionBox({});
+    QList<int> answers;
+    auto shownBox = [] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
+      return static_cast<QMessageBox*>(nullptr);
+    };
+    for (int way = 0; way < 3; ++way) {
+      Ask(QStringLiteral("?"), QStringLiteral("続きから記録"), QStringLiteral("新しく始める"),
+          [&answers](bool yes) { answers << yes; });
+      QTRY_VERIFY(shownBox());
+      QMessageBox* box = shownBox();
+      QCOMPARE(box->icon(), QMessageBox::Question);
+      QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
+      QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+      QCOMPARE(box->defaultButton()->text(), QStringLiteral("続きから記録"));
+      if (way == 0) QTest::keyClick(box, Qt::Key_Return);
+      if (way == 1) QTest::keyClick(box, Qt::Key_Escape);
+      if (way == 2) box->close();
+      QTRY_COMPARE(answers.size(), way + 1);
+    }
+    QCOMPARE(answers, (QList<int>{1, 0, 0}));
+  }
+
   void startingAnewShowsTheChoiceAndRetiresTheRun() {
     QTRY_VERIFY(Form5->isVisible());  // nothing to offer: as always, and nothing asked
     QVERIFY(asked_.isEmpty());
