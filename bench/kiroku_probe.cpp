@@ -98,7 +98,8 @@ void MeasurePresses() {
 std::string GameJournal(int events, bool saved) {
   std::uint64_t n = 0;
   auto line = [&](std::string_view kind, std::initializer_list<std::string_view> fields) {
-    return kiroku::FormatJournalLine(n++, static_cast<std::int64_t>(n) * 10, kind, fields);
+    const std::int64_t ms = static_cast<std::int64_t>(n) * 10;
+    return kiroku::FormatJournalLine(n++, ms, kind, fields);
   };
   std::string j = line("journal", {"1", "20261208-143000", "1"});
   for (int p = 1; p <= 16; ++p) j += line("cell", {"1", std::to_string(p + 1), "P" + std::to_string(p)});
