@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 
 #include "journal/journal_file.h"
 #include "setup/backup.h"
@@ -21,7 +22,8 @@ bool g_warningWaits = false;
 bool g_warned = false;
 bool g_ending = false;
 
-// Every way out of the event loop through quit() closes the windows first.
+// A quit from anywhere (a signal, the end of the session) may close the
+// windows before the event loop ends.
 class QuitWatch : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -53,8 +55,9 @@ void UseJournal(JournalWriter* journal, const std::string& folder) {
 void BeginRun() {
   g_warningWaits = g_warned = g_ending = false;
   QCoreApplication* app = QCoreApplication::instance();
-  if (app && !app->findChild<QuitWatch*>(QString(), Qt::FindDirectChildrenOnly)) {
-    auto* watch = new QuitWatch;
+  static QPointer<QuitWatch> watch;  // one per application, gone with it
+  if (app && !watch) {
+    watch = new QuitWatch;
     watch->setParent(app);
     app->installEventFilter(watch);
   }
