@@ -4,8 +4,9 @@
 #include "app/session_end.h"
 #include "journal/journal.h"
 #include "setup/setup_sheet.h"
-#include "ui/Unit1.h"
 #include "ui/application.h"
+#include "ui/continuation.h"
+#include "ui/Unit1.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -13,13 +14,14 @@ int main(int argc, char** argv) {
   kiroku::ui::CreateForms();
   // The journal of this run. It starts after the screens' creation, which
   // every run and every replay does alike.
-  kiroku::JournalWriter journal(JournalFolder());
-  kiroku::AttachJournal(kiroku::ui::Sheet(), kiroku::ui::Rec(), &journal);
+  const std::string folder = JournalFolder();
+  kiroku::JournalWriter journal(folder);
+  kiroku::ui::UseJournal(&journal, folder);
   EndNormallyWhenTheSystemEndsTheRun(journal);
   kiroku::ui::Form1->show();
   const int result = QApplication::exec();
   journal.record(kiroku::record::kEnd);
-  kiroku::AttachJournal(kiroku::ui::Sheet(), kiroku::ui::Rec(), nullptr);
+  kiroku::ui::UseJournal(nullptr, {});
   kiroku::ui::DestroyForms();
   return result;
 }

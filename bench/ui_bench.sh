@@ -2,7 +2,10 @@
 # Start-up time and peak memory of kiroku against a bare Qt Widgets window
 # with one button, and the time from a player press to the item-2 picker
 # with the journal and without it (presses alternate, in one run),
-# on a real X server (Xvfb). Run after a build: bench/ui_bench.sh [build dir]
+# on a real X server (Xvfb), and the time to continue a run of 2,000 events.
+# JOURNALS=N first fills the journal folder with N saved runs of EVENTS
+# (2,000) events each, none of them to offer. Run after a build:
+#   [JOURNALS=200] bench/ui_bench.sh [build dir]
 set -euo pipefail
 build=${1:-build}
 runs=${RUNS:-15}
@@ -13,7 +16,12 @@ trap 'kill $XVFB_PID' EXIT
 export DISPLAY=$XVFB_DISPLAY
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 work=$(mktemp -d)
+export XDG_DATA_HOME=$work/data  # the probes' journals, never the user's
 cd "$work"
+if [ -n "${JOURNALS:-}" ]; then
+  "$OLDPWD/$build/bench/kiroku_probe" journals "$XDG_DATA_HOME/kiroku/journal" "$JOURNALS" "${EVENTS:-2000}"
+  echo "$(ls "$XDG_DATA_HOME/kiroku/journal" | wc -l) journals, $(du -sh "$XDG_DATA_HOME/kiroku/journal" | cut -f1)"
+fi
 
 measure() {  # prints the median wall time in ms and the last peak memory
   local times=() peak=0 start end out
@@ -35,3 +43,4 @@ for round in 1 2; do
   echo "  kiroku:      $(measure "$OLDPWD/$build/bench/kiroku_probe")"
 done
 "$OLDPWD/$build/bench/kiroku_probe" press | grep press
+"$OLDPWD/$build/bench/kiroku_probe" continue 2000 | grep continue || true  # builds without continuing print nothing

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace kiroku {
 
@@ -60,6 +61,20 @@ void GameClock::PauseResume() {
     screens.setTimerEnabled(Form::Form2, kClockTimer, true);
     Running = 1;
   }
+}
+
+void GameClock::StandPausedAt(std::int64_t elapsedMs) {
+  auto& screens = recording_.screens();
+  if (RecordPort* j = recording_.journal()) j->record(record::kClock, {std::to_string(elapsedMs)});
+  const double now = time_.now();
+  StartTime = now - static_cast<double>(elapsedMs) / kMsPerDay;
+  PauseStart = now;
+  PauseTotal = 0;
+  Running = 0;
+  screens.setTimerEnabled(Form::Form2, kClockTimer, false);
+  screens.setPanelCaption(Form::Form2, kClockPanel, DisplayText(static_cast<double>(elapsedMs) / kMsPerDay));
+  screens.setButtonEnabled(Form::Form2, kStartButton, false);
+  screens.setButtonEnabled(Form::Form2, kPauseButton, true);
 }
 
 void GameClock::Tick() { RefreshDisplay(); }

@@ -30,6 +30,9 @@ class GameClock {
   void PauseResume();  // "中断/再開"
   void Tick();         // Timer1, every 500 ms while on
   void RefreshDisplay();
+  // Stops the clock at a playing time, as if paused there: a continued game
+  // starts from the time its run last showed, and 中断/再開 resumes it.
+  void StandPausedAt(std::int64_t elapsedMs);
 
   // The "mm:ss" text for a playing time in days.
   static Text DisplayText(double elapsedDays);

@@ -18,6 +18,7 @@ inline constexpr std::string_view kFix3 = "fix3";        // the recording screen
 inline constexpr std::string_view kStart = "start";      // スタート
 inline constexpr std::string_view kPause = "pause";      // 中断/再開, pausing
 inline constexpr std::string_view kResume = "resume";    // 中断/再開, resuming
+inline constexpr std::string_view kClock = "clock";      // the clock stands paused at this playing time, in ms
 inline constexpr std::string_view kCell = "cell";        // column, row, text: a setup grid cell
 inline constexpr std::string_view kField = "field";      // number, text: Edit1 to Edit22
 inline constexpr std::string_view kCopy = "copy";        // コピー (its cells follow)

@@ -1,8 +1,10 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/game_clock.h"
 #include "core/headless_screens.h"
 #include "journal/journal.h"
 #include "setup/setup_sheet.h"
@@ -20,7 +22,28 @@ struct ReplaySummary {
   bool tornTail = false;                  // an incomplete last line was skipped
   int stoppedAtLine = 0;                  // a damaged or unknown record: the replay stopped before it
   std::string problem;                    // why it stopped there, for the operator
+  bool switched = false;                  // 入力切替 was pressed
+  bool clockStarted = false;              // スタート was pressed
+  std::int64_t clockMs = 0;               // the playing time the clock showed at the last record
 };
+
+// What a replay drives: the setup sheet, the recording (and through it the
+// screens) and the clock of a program, the live one or one with no window.
+// Each record is applied through the operation that made it, so a journal
+// attached to the target records the replayed game again.
+struct ReplayTarget {
+  SetupSheet& sheet;
+  Recording& recording;
+  GameClock& clock;
+};
+
+// Applies a journal to a target that stands as the program does after its
+// screens' creation.
+ReplaySummary ReplayJournal(std::string_view journalBytes, ReplayTarget target);
+// The same, to go on with the run: the clock then stands paused at the time
+// it showed at the last record, and says so in the target's journal, so that
+// a continuation of the continued run stands there too.
+ReplaySummary ContinueJournal(std::string_view journalBytes, ReplayTarget target);
 
 // A run rebuilt from its journal with no screen: the same setup sheet and
 // recording core as the program, driven by the recorded operations.
@@ -40,11 +63,16 @@ class JournalReplay {
   void writeFiles();
 
  private:
-  bool apply(const JournalRecord& r);
+  class StillTime : public TimeSource {
+   public:
+    double now() override { return 0; }
+  };
 
   SetupSheet sheet_;
   HeadlessScreens screens_;
+  StillTime time_;
   Recording recording_{screens_};
+  GameClock clock_{recording_, time_};
   ReplaySummary summary_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "export/export.h"
 #include "setup/backup.h"
+#include "ui/continuation.h"
 #include "ui/cp932.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
@@ -122,9 +123,14 @@ void TForm1::Button4Click() {
   Guarded([] { SaveResults(Sheet(), Rec()); });
 }
 void TForm1::Button5Click() { close(); }
-void TForm1::Timer1Timer() { ShowStartupChoice(Screens()); }
+void TForm1::Timer1Timer() {
+  // An earlier run's unsaved game is offered in the start-up choice's place.
+  if (OfferUnsavedRun()) return;
+  ShowStartupChoice(Screens());
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  SetProgramEnding();  // the pickers Qt closes now are not the operator's 修正
   event->accept();
   QCoreApplication::quit();
 }

@@ -7,6 +7,7 @@
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/continuation.h"
 
 namespace kiroku::ui {
 
@@ -22,6 +23,7 @@ void InitApplication() {
 }
 
 void CreateForms() {
+  BeginRun();
   new TForm1;
   new TForm2;
   new TForm3;

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 
+#include "ui/continuation.h"
+
 namespace kiroku::ui {
 
 PickerForm::PickerForm(const char* name, const QString& caption, int left, int top, int width, int height,
@@ -13,16 +15,27 @@ PickerForm::PickerForm(const char* name, const QString& caption, int left, int t
                                p.top, p.width, p.height);
     if (n > 1) setTabOrder(button(n - 1), b);
     if (n <= 10)
-      connect(b, &QPushButton::clicked, this, [this, n] { ChoiceClick(n); });
+      connect(b, &QPushButton::clicked, this, [this, n] {
+        ChoiceClick(n);
+        ShowPendingWarning();
+      });
     else
-      connect(b, &QPushButton::clicked, this, [this] { Button11Click(); });
+      connect(b, &QPushButton::clicked, this, [this] {
+        Button11Click();
+        ShowPendingWarning();
+      });
   }
 }
 
 void PickerForm::closeEvent(QCloseEvent* event) {
   const bool wasShown = isVisible();
   event->accept();
-  if (wasShown) Button11Click();
+  // The windows Qt closes as the program ends are left as they stood, so
+  // that the journal keeps what the operator last saw.
+  if (wasShown && !ProgramEnding()) {
+    Button11Click();
+    ShowPendingWarning();
+  }
 }
 
 }  // namespace kiroku::ui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -15,6 +16,8 @@ namespace kiroku::ui {
 
 namespace {
 ErrorBox g_errorBox;
+QuestionBox g_questionBox;
+WarningBox g_warningBox;
 
 void MessageBoxError(const QString& caption, const QString& message) {
   QMessageBox box(QMessageBox::Critical, caption, message, QMessageBox::Ok, QApplication::activeWindow());
@@ -39,6 +42,10 @@ QtScreens& Screens() {
 }
 
 void QtScreens::showForm(Form form) {
+  if (deferred_) {
+    (*deferred_)[form] = true;
+    return;
+  }
   if (KForm* f = FormOf(form)) {
     f->show();
     f->raise();
@@ -47,6 +54,10 @@ void QtScreens::showForm(Form form) {
 }
 
 void QtScreens::closeForm(Form form) {
+  if (deferred_ && form != Form::Form1) {
+    (*deferred_)[form] = false;
+    return;
+  }
   KForm* f = FormOf(form);
   if (!f) return;
   if (form == Form::Form1)
@@ -89,6 +100,48 @@ void QtScreens::setTimerEnabled(Form form, int timer, bool enabled) {
       else
         t->stop();
     }
+}
+
+std::map<Form, bool> QtScreens::endDeferring() {
+  std::map<Form, bool> wanted = deferred_.value_or(std::map<Form, bool>{});
+  deferred_.reset();
+  return wanted;
+}
+
+void SetQuestionBox(QuestionBox box) { g_questionBox = std::move(box); }
+
+void Ask(const QString& message, const QString& yes, const QString& no, std::function<void(bool)> answer) {
+  const QString caption = QApplication::applicationName();
+  if (g_questionBox) {
+    answer(g_questionBox(caption, message));
+    return;
+  }
+  // Modal to the whole program, but without an event loop of its own: the
+  // handler that asked has returned before the answer comes.
+  auto* box = new QMessageBox(QMessageBox::Question, caption, message, QMessageBox::NoButton);
+  QPushButton* yesButton = box->addButton(yes, QMessageBox::AcceptRole);
+  QPushButton* noButton = box->addButton(no, QMessageBox::RejectRole);
+  box->setDefaultButton(yesButton);
+  box->setEscapeButton(noButton);  // Escape and the close control
+  box->setWindowModality(Qt::ApplicationModal);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(box, &QMessageBox::finished, box,
+                   [box, yesButton, answer = std::move(answer)] { answer(box->clickedButton() == yesButton); });
+  box->show();
+}
+
+void SetWarningBox(WarningBox box) { g_warningBox = std::move(box); }
+
+void Warn(const QString& message) {
+  const QString caption = QApplication::applicationName();
+  if (g_warningBox) {
+    g_warningBox(caption, message);
+    return;
+  }
+  auto* box = new QMessageBox(QMessageBox::Warning, caption, message, QMessageBox::Ok);
+  box->setWindowModality(Qt::NonModal);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
 }
 
 void SetErrorBox(ErrorBox box) { g_errorBox = std::move(box); }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <map>
+#include <optional>
 
 #include "core/screen_port.h"
 #include "files/text_file.h"
@@ -20,6 +22,15 @@ class QtScreens : public ScreenPort {
   void setPanelCaption(Form form, int panel, const Text& caption) override;
   Text panelCaption(Form form, int panel) const override;
   void setTimerEnabled(Form form, int timer, bool enabled) override;
+
+  // While a journal is replayed into the screens, no window is shown or
+  // hidden press by press: only which ones should be is kept, and given
+  // back when it ends, for the caller to show the last of them at once.
+  void deferWindows() { deferred_.emplace(); }
+  std::map<Form, bool> endDeferring();
+
+ private:
+  std::optional<std::map<Form, bool>> deferred_;
 };
 
 QtScreens& Screens();
@@ -29,6 +40,19 @@ KForm* FormOf(Form form);
 // so that none of them waits on a modal dialog.
 using ErrorBox = std::function<void(const QString& caption, const QString& message)>;
 void SetErrorBox(ErrorBox box);  // an empty box restores the message box
+
+// A question in the error box's style, answered by its default button
+// (true) or the other one. The answer comes later, once the operator gives
+// it; tests answer at once in the box's place.
+using QuestionBox = std::function<bool(const QString& caption, const QString& message)>;
+void SetQuestionBox(QuestionBox box);  // an empty box restores the message box
+void Ask(const QString& message, const QString& yes, const QString& no, std::function<void(bool)> answer);
+
+// A warning in the error box's style that waits for nothing: the screens
+// behind it go on taking presses.
+using WarningBox = std::function<void(const QString& caption, const QString& message)>;
+void SetWarningBox(WarningBox box);  // an empty box restores the message box
+void Warn(const QString& message);
 
 // Runs a handler's work; a file error ends it and is shown in the error box.
 void Guarded(const std::function<void()>& work);

@@ -193,5 +193,116 @@ TEST_F(JournalReplayTest, ADamagedMiddleRecordStopsTheReplayThereAndSaysSo) {
   EXPECT_EQ(summary.events[0] + summary.events[1], 2);  // the two events before the damaged press
 }
 
+
+// The state a continuation must stand in: the event under way, the cursors,
+// the pickers shown and the player buttons.
+void ExpectSameCapture(LiveRun& a, LiveRun& b) {
+  EXPECT_EQ(a.rec.CurrentEvent.team, b.rec.CurrentEvent.team);
+  EXPECT_EQ(a.rec.CurrentEvent.item1, b.rec.CurrentEvent.item1);
+  EXPECT_EQ(a.rec.CurrentEvent.item2, b.rec.CurrentEvent.item2);
+  for (int team : {1, 2}) {
+    EXPECT_EQ(a.rec.cursor(team).column, b.rec.cursor(team).column) << team;
+    EXPECT_EQ(a.rec.cursor(team).row, b.rec.cursor(team).row) << team;
+  }
+  EXPECT_EQ(a.rec.EventHistory, b.rec.EventHistory);
+  EXPECT_EQ(a.screens.isShown(Form::Form3), b.screens.isShown(Form::Form3));
+  EXPECT_EQ(a.screens.isShown(Form::Form4), b.screens.isShown(Form::Form4));
+  EXPECT_EQ(a.screens.enabledPlayers(), b.screens.enabledPlayers());
+  EXPECT_EQ(a.screens.button(Form::Form2, 36).enabled, b.screens.button(Form::Form2, 36).enabled);
+}
+
+// Stopped at each stage of an event, continued, and continued again from the
+// continued run's journal: each goes on as the first run would have.
+TEST_F(JournalReplayTest, AContinuedRunGoesOnFromEachStageAsTheRunWould) {
+  struct Stage {
+    const char* name;
+    std::function<void(LiveRun&)> stop, finish;
+  };
+  const Stage stages[] = {
+      {"player", [](LiveRun& r) { r.player(1, 2); },
+       [](LiveRun& r) {
+         r.rec.EnterItem2(2, r.sheet.item2Label(2));
+         r.rec.EnterItem3(1, r.sheet.item3Label(1));
+       }},
+      {"item2", [](LiveRun& r) { r.player(2, 3), r.rec.EnterItem2(1, r.sheet.item2Label(1)); },
+       [](LiveRun& r) {
+         r.rec.CorrectItem2();
+         r.rec.EnterItem2(2, r.sheet.item2Label(2));
+         r.rec.EnterItem3(2, r.sheet.item3Label(2));
+       }},
+      {"fix3", [](LiveRun& r) { r.rec.CorrectItem3(); },
+       [](LiveRun& r) { r.rec.EnterItem3(1, r.sheet.item3Label(1)); }},
+      {"complete", [](LiveRun&) {},
+       [](LiveRun& r) {
+         r.rec.CorrectItem3();  // a restored event taken back
+         r.rec.CorrectItem2();
+         r.rec.CorrectItem1();
+       }},
+  };
+  for (const Stage& stage : stages) {
+    SCOPED_TRACE(stage.name);
+    LiveRun first;
+    first.playGame();
+    stage.stop(first);
+    const std::string journal = first.journal.bytes;
+
+    LiveRun second;
+    ContinueJournal(journal, {second.sheet, second.rec, second.clock});
+    ExpectSameCapture(first, second);
+    EXPECT_EQ(second.save(std::string("second-") + stage.name), first.save(std::string("first-") + stage.name));
+    LiveRun third;
+    ContinueJournal(second.journal.bytes, {third.sheet, third.rec, third.clock});
+    ExpectSameCapture(first, third);
+
+    // Finished alike (new presses would be stamped by each run's own clock).
+    stage.finish(first);
+    stage.finish(third);
+    EXPECT_EQ(third.save(std::string("third-") + stage.name), first.save(std::string("end-") + stage.name));
+  }
+}
+
+std::string Line(std::uint64_t n, std::int64_t ms, std::string_view kind,
+                 std::initializer_list<std::string_view> fields = {}) {
+  return FormatJournalLine(n, ms, kind, fields);
+}
+
+// The time a continued run stands at is the playing time at the journal's
+// last record: pauses left out, and the same again one continuation later.
+TEST_F(JournalReplayTest, TheContinuedClockStandsAtThePlayingTimeOfTheLastRecord) {
+  const std::string journal = Line(0, 0, "journal", {"1", "20261208-143000", "42"}) + Line(1, 1000, "switch") +
+                              Line(2, 1500, "start") + Line(3, 5500, "pause") + Line(4, 9000, "resume") +
+                              Line(5, 12250, "player", {"1", "1", "00:07", "A"});
+  LiveRun second;
+  const ReplaySummary s = ContinueJournal(journal, {second.sheet, second.rec, second.clock});
+  EXPECT_TRUE(s.clockStarted);
+  EXPECT_EQ(s.clockMs, 4000 + 3250);
+  EXPECT_EQ(second.screens.panelCaption(Form::Form2, 1), "00:07");
+  EXPECT_EQ(second.clock.Running, 0);
+  EXPECT_FALSE(second.screens.timerOn(Form::Form2, 1));
+  EXPECT_FALSE(second.screens.button(Form::Form2, 33).enabled);
+  EXPECT_TRUE(second.screens.button(Form::Form2, 34).enabled);
+
+  LiveRun third;
+  EXPECT_EQ(ContinueJournal(second.journal.bytes, {third.sheet, third.rec, third.clock}).clockMs, 7250);
+  EXPECT_EQ(third.screens.panelCaption(Form::Form2, 1), "00:07");
+  third.time.advanceSeconds(100);  // the time stood still
+  third.clock.PauseResume();       // 中断/再開 goes on from there
+  third.tick(2);
+  EXPECT_EQ(third.screens.panelCaption(Form::Form2, 1), "00:09");
+  third.rec.EnterItem2(1, "B");  // the half-entered event, stamped as the first run's clock read
+  third.rec.EnterItem3(1, "C");
+  third.event(1, 1, 1, 1);
+  EXPECT_EQ(third.rec.StringGrid1.cell(0, 1), "00\x81\x46" "07");
+  EXPECT_EQ(third.rec.StringGrid1.cell(0, 2), "00\x81\x46" "09");
+
+  LiveRun neverStarted;
+  const ReplaySummary idle =
+      ContinueJournal(Line(0, 0, "journal", {"1", "-", "1"}) + Line(1, 800, "field", {"1", "x"}),
+                      {neverStarted.sheet, neverStarted.rec, neverStarted.clock});
+  EXPECT_FALSE(idle.clockStarted);
+  EXPECT_EQ(neverStarted.clock.Running, 1);  // スタート works as in any run
+  EXPECT_EQ(neverStarted.journal.bytes.find("\tclock\t"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kiroku

@@ -1,12 +1,14 @@
 // The screens driven through their real controls on the offscreen platform.
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
 
 #include "files/platform_file.h"
+#include "journal/journal.h"
 #include "tests/support/fake_screens.h"
 #include "tests/support/temp_dir.h"
 #include "ui/Unit1.h"
@@ -15,6 +17,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/application.h"
+#include "ui/continuation.h"
 #include "ui/cp932.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
@@ -56,6 +59,28 @@ bool IsLead(int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)
 
 QByteArray Hex(const Text& t) { return QByteArray(t.data(), static_cast<qsizetype>(t.size())).toHex(' '); }
 
+using Files = std::map<std::string, std::string>;
+
+// What データ保存 and データ登録 write now, in a folder of their own.
+Files SavedFiles(const QString& folder) {
+  QDir().mkdir(folder);
+  QDir::setCurrent(folder);
+  Click(Form1, 4);
+  Click(Form1, 3);
+  Files files;
+  for (const QString& name : QDir().entryList(QDir::Files))
+    files[name.toStdString()] = testing::ReadFileBytes(name.toStdString());
+  QDir::setCurrent(QStringLiteral(".."));
+  return files;
+}
+
+// The kinds of a journal's records after its header, one word each.
+QStringList Kinds(const std::string& journal) {
+  QStringList kinds;
+  for (const auto& r : ParseJournal(journal).records) kinds << QString::fromStdString(r.kind);
+  return kinds.mid(1);
+}
+
 }  // namespace
 
 class UiTest : public QObject {
@@ -85,11 +110,35 @@ class UiTest : public QObject {
     toRecording();
     Click(Form2, 33);
   }
+  // The screens made again, as at the start of the next run, with a journal
+  // and an unsaved run to offer whose journal is the one given.
+  void nextRunOffering(const std::string& journal, MemoryJournal& next) {
+    DestroyForms();
+    testing::WriteFileBytes("last.journal", journal);
+    UnsavedRun run;
+    run.path = "last.journal";
+    run.started = "20261208-143000";
+    SetUnsavedRuns([run] { return std::optional<UnsavedRun>(run); },
+                   [this](const UnsavedRun& r) { retired_ << QString::fromStdString(r.path); });
+    CreateForms();
+    AttachJournal(Sheet(), Rec(), &next);
+    Form1->show();
+  }
+  QStringList retired_, asked_, warnings_;
 
  private slots:
   void init() {
     dir_ = std::make_unique<testing::TempDir>();
     errors_.clear();
+    retired_.clear();
+    asked_.clear();
+    warnings_.clear();
+    SetUnsavedRuns({}, {});
+    SetQuestionBox([this](const QString& caption, const QString& message) {
+      asked_ << caption + "|" + message;
+      return true;
+    });
+    SetWarningBox([this](const QString& caption, const QString& message) { warnings_ << caption + "|" + message; });
     SetErrorBox([this](const QString& caption, const QString& message) { errors_ << caption + "|" + message; });
     SetClockTimeSource(&time_);
     InitApplication();
@@ -97,6 +146,7 @@ class UiTest : public QObject {
     Form1->show();
   }
   void cleanup() {
+    AttachJournal(Sheet(), Rec(), nullptr);
     DestroyForms();
     dir_.reset();
   }
@@ -385,6 +435,208 @@ class UiTest : public QObject {
     QCOMPARE(FromCp932("\x80\xa0\xfd\xfe\xff\x1a\x1c\x7f"),
              QStringLiteral("\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u001A\u001C\u007F"));
     QVERIFY(characters > 9000);  // the JIS rows, the extensions and 1,880 user-defined characters
+  }
+
+  void theOfferNamesTheRunsStartTeamsAndCounts() {
+    UnsavedRun run;
+    run.started = "20261208-143000";
+    run.team1 = "\x93\x8c\x8d\x82\x8d\x5a";      // 東高校
+    run.team2 = "\x90\xbc\x83\x4e\x83\x89\x83\x75";  // 西クラブ
+    run.events[0] = 23;
+    run.events[1] = 19;
+    QCOMPARE(OfferText(run), QStringLiteral("前回の記録は保存されていません。\n"
+                                            "（12月8日 14:30 開始、東高校 23 件・西クラブ 19 件）\n"
+                                            "続きから記録しますか？"));
+    run.started = "20260301-090500";
+    QVERIFY(OfferText(run).contains(QStringLiteral("（3月1日 9:05 開始、")));
+  }
+
+  // The real question box: Enter gives the default answer; Escape and the
+  // close control the other one.
+  void theOfferBoxAnswersByEnterEscapeAndItsCloseControl() {
+    SetQuestionBox({});
+    QList<int> answers;
+    auto shownBox = [] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
+      return static_cast<QMessageBox*>(nullptr);
+    };
+    for (int way = 0; way < 3; ++way) {
+      Ask(QStringLiteral("?"), QStringLiteral("続きから記録"), QStringLiteral("新しく始める"),
+          [&answers](bool yes) { answers << yes; });
+      QTRY_VERIFY(shownBox());
+      QMessageBox* box = shownBox();
+      QCOMPARE(box->icon(), QMessageBox::Question);
+      QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
+      QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+      QCOMPARE(box->defaultButton()->text(), QStringLiteral("続きから記録"));
+      if (way == 0) QTest::keyClick(box, Qt::Key_Return);
+      if (way == 1) QTest::keyClick(box, Qt::Key_Escape);
+      if (way == 2) box->close();
+      QTRY_COMPARE(answers.size(), way + 1);
+    }
+    QCOMPARE(answers, (QList<int>{1, 0, 0}));
+  }
+
+  void startingAnewShowsTheChoiceAndRetiresTheRun() {
+    QTRY_VERIFY(Form5->isVisible());  // nothing to offer: as always, and nothing asked
+    QVERIFY(asked_.isEmpty());
+    MemoryJournal next;
+    nextRunOffering(MemoryJournal().bytes, next);
+    SetQuestionBox([this](const QString&, const QString& message) {
+      asked_ << message;
+      return false;  // 新しく始める
+    });
+    QTRY_VERIFY(Form5->isVisible());
+    QCOMPARE(asked_.size(), 1);
+    QCOMPARE(retired_, QStringList{QStringLiteral("last.journal")});
+    QVERIFY(!Form1->timer(1)->isActive());
+    QCOMPARE(Kinds(next.bytes), QStringList());
+  }
+
+  // Continued twice over, a game half entered at its third stage, with a
+  // correction of each kind before, writes what the first run would have.
+  void aContinuedRunStandsWhereItStoppedTwiceOver() {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    MemoryJournal first;
+    AttachJournal(Sheet(), Rec(), &first);
+    startedGame();
+    Click(Form2, 1);
+    Click(Form3, 11);  // 修正 at item 2
+    Click(Form2, 2);
+    Click(Form3, 2);
+    Click(Form4, 11);  // 修正 at item 3
+    Click(Form3, 1);
+    Click(Form4, 2);
+    Click(Form2, 36);  // the event taken back to item 3
+    Click(Form4, 1);
+    Click(Form2, 17);  // 高橋: half entered
+    Click(Form3, 2);
+    const std::string interrupted = first.bytes;
+    const Files expected = SavedFiles(QStringLiteral("first"));
+    QCOMPARE(expected.size(), size_t{3});
+
+    for (int generation = 1; generation <= 2; ++generation) {
+      MemoryJournal next;
+      const std::string journal = generation == 1 ? interrupted : first.bytes;
+      nextRunOffering(journal, next);
+      QTRY_VERIFY(Form4->isVisible());
+      QTRY_COMPARE(QApplication::activeWindow(), Form4);  // the half-entered event's picker in front
+      QVERIFY(Form2->isVisible() && !Form3->isVisible() && !Form5->isVisible());
+      QCOMPARE(asked_.size(), generation);
+      QCOMPARE(Cell(Form2->StringGrid1, 1, 3), QStringLiteral("右"));
+      QCOMPARE(Cell(Form2->StringGrid2, 1, 2), QStringLiteral("パス"));
+      QCOMPARE(Btn(Form2, 1)->text(), QStringLiteral("佐藤"));
+      QVERIFY(!Btn(Form2, 3)->isVisible() && !Btn(Form2, 1)->isEnabled());
+      // The clock stands paused at the time it last showed.
+      QVERIFY(!Form2->timer(1)->isActive());
+      QVERIFY(!Btn(Form2, 33)->isEnabled() && Btn(Form2, 34)->isEnabled());
+      QCOMPARE(Form2->panel(1)->text(), QStringLiteral("00:00"));
+      QCOMPARE(Kinds(next.bytes).last(), QStringLiteral("clock"));
+      QCOMPARE(SavedFiles(QStringLiteral("continued%1").arg(generation)), expected);
+      if (generation == 1) first.bytes = next.bytes;  // the second crash continues this run
+    }
+    // Going on: the event completes, and 修正 takes it back as in any run.
+    Click(Form4, 2);
+    QCOMPARE(Rec().TallyTable.at(2, 1, 2, 2), 1);
+    Click(Form2, 36);
+    QTRY_VERIFY(Form4->isVisible());
+    Click(Form4, 1);
+    QCOMPARE(Rec().TallyTable.at(2, 1, 2, 2), 0);
+    QCOMPARE(Rec().TallyTable.at(2, 1, 2, 1), 1);
+    QCOMPARE(Rec().historyDepth(), 2);
+    Click(Form2, 34);  // resumed from the time it stood at
+    time_.advanceSeconds(5.2);
+    Form2->Timer1Timer();
+    QCOMPARE(Form2->panel(1)->text(), QStringLiteral("00:05"));
+  }
+
+  void aGameNeverSwitchedToRecordingContinuesOnTheSheet() {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    MemoryJournal first;
+    AttachJournal(Sheet(), Rec(), &first);
+    fillSheet();
+    const std::string journal = first.bytes;
+    MemoryJournal next;
+    nextRunOffering(journal, next);
+    QTRY_COMPARE(QApplication::activeWindow(), Form1);
+    QVERIFY(!Form2->isVisible() && !Form5->isVisible());
+    QCOMPARE(Form1->edit(2)->text(), QStringLiteral("パス"));
+    QCOMPARE(Cell(Form1->StringGrid1, 2, 2), QStringLiteral("高橋"));
+    QVERIFY(!Kinds(next.bytes).contains(QStringLiteral("clock")));
+    toRecording();
+    QVERIFY(Btn(Form2, 33)->isEnabled());  // never started: スタート as usual
+    QCOMPARE(Form2->panel(1)->text(), QStringLiteral("00:00"));
+  }
+
+  // Qt closes the pickers as the program ends: that is no 修正 of the operator's.
+  void endingWithAPickerOpenJournalsNoCorrection() {
+    for (int stage : {2, 3}) {
+      DestroyForms();
+      CreateForms();
+      Form1->show();
+      QTRY_VERIFY(Form5->isVisible());
+      Form5->close();
+      MemoryJournal journal;
+      AttachJournal(Sheet(), Rec(), &journal);
+      startedGame();
+      Click(Form2, 1);
+      if (stage == 3) Click(Form3, 1);
+      QTRY_VERIFY(stage == 2 ? Form3->isVisible() : Form4->isVisible());
+      // 終了, or a quit from elsewhere (a signal, the session's end).
+      QTimer::singleShot(0, Form1, [stage] { stage == 2 ? Click(Form1, 5) : QCoreApplication::quit(); });
+      QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+      QCOMPARE(QCoreApplication::exec(), 0);
+      QCOMPARE(Kinds(journal.bytes).last(), stage == 2 ? QStringLiteral("player") : QStringLiteral("item2"));
+      QCOMPARE(Rec().cursor(1).column, stage);
+    }
+  }
+
+  void theJournalWarningWaitsForTheEventAndComesOnce() {
+    startedGame();
+    Click(Form2, 1);
+    JournalFailing();  // as from the writer's thread
+    QTest::qWait(20);
+    Click(Form3, 1);
+    QTest::qWait(20);
+    QCOMPARE(warnings_, QStringList());  // not in the middle of an event
+    Click(Form4, 11);
+    Click(Form3, 11);  // the event taken back: the capture is over
+    const QString expected = QStringLiteral(
+        "kiroku|記録の控え（ジャーナル）を保存できません。停電や強制終了のときは記録が失われます。"
+        "試合の後、必ず「データ保存」を押してください。");
+    QCOMPARE(warnings_, QStringList{expected});
+    JournalFailing();
+    Click(Form2, 2);
+    Click(Form3, 1);
+    Click(Form4, 1);
+    QTest::qWait(20);
+    QCOMPARE(warnings_.size(), 1);
+  }
+
+  void theJournalWarningShowsAtOnceBetweenEvents() {
+    startedGame();
+    JournalFailing();
+    QTRY_COMPARE(warnings_.size(), 1);
+    SetWarningBox({});  // the real box: it waits for nothing
+    DestroyForms();
+    CreateForms();
+    Form1->show();
+    JournalFailing();
+    auto shownBox = [] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
+      return static_cast<QMessageBox*>(nullptr);
+    };
+    QTRY_VERIFY(shownBox());
+    QMessageBox* box = shownBox();
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QVERIFY(!box->isModal() && box->windowModality() == Qt::NonModal);
+    QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    box->close();
   }
 };
 

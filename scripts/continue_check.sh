@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Through the real program: records a game on Xvfb with the mouse and keyboard
+# (xdotool), kills kiroku with SIGKILL right after a player press, starts it
+# again, answers its offer with Enter, finishes the event, records more and
+# presses データ保存 and データ登録. The files must be byte for byte those of
+# the same presses made in one run that was never interrupted. The clock is
+# paused right after スタート, so every event of both runs is stamped 00:00.
+# Run after a build:
+#   scripts/continue_check.sh [build dir]     (KEEP_WORK=1 keeps the files and screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+for tool in Xvfb xdotool import cmp; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
+done
+work=$(mktemp -d)
+xvfb=
+kiroku=
+cleanup() {
+  [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+. "$root/scripts/xvfb.sh"
+export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+start_xvfb 1280x800x24 "$work/xvfb.log" || exit 1
+xvfb=$XVFB_PID
+export DISPLAY=$XVFB_DISPLAY
+
+# Starts kiroku and waits for its first window, the caption given; a start
+# that cannot reach the display is tried again.
+launch() {
+  local caption=$1 attempt
+  for attempt in 1 2 3; do
+    "$build/app/kiroku" >>"$work/kiroku.log" 2>&1 &
+    kiroku=$!
+    for _ in $(seq 300); do
+      xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1 && return 0
+      kill -0 "$kiroku" 2>/dev/null || break
+      sleep 0.1
+    done
+    echo "kiroku showed no \"$caption\" (attempt $attempt):"; cat "$work/kiroku.log"
+    kill -9 "$kiroku" 2>/dev/null || true
+    wait "$kiroku" 2>/dev/null || true
+    kiroku=
+  done
+  return 1
+}
+quit() {  # ends kiroku at once, as a crash or a flat battery would
+  kill -9 "$kiroku"
+  wait "$kiroku" 2>/dev/null || true
+  kiroku=
+}
+window() {  # the visible window of a caption
+  local w
+  for _ in $(seq 50); do
+    w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) && [ -n "$w" ] && { echo "$w"; return; }
+    sleep 0.1
+  done
+  echo "no window \"$1\"" >&2
+  import -window root "$work/fail.png"
+  exit 1
+}
+click() {  # caption, x, y within the window's client area
+  local w
+  w=$(window "$1") || exit 1
+  xdotool mousemove --window "$w" "$2" "$3" click 1
+  sleep 0.15
+}
+typein() {  # caption, x, y, text: replaces a field's text
+  local w
+  w=$(window "$1") || exit 1
+  xdotool mousemove --window "$w" "$2" "$3" click --repeat 3 1
+  sleep 0.1
+  xdotool type --delay 20 "$4"
+  xdotool key Return
+  sleep 0.15
+}
+sheet=データ入力 rec=項目１ pick2=項目２ pick3=項目４
+player() { click $rec $((116 + 88 * ((${2} - 1) % 8))) $(( ($1 == 1 ? 248 : 360) + (${2} > 8 ? 48 : 0) + 20 )); }
+item2() { local x=(0 120 236 348 456 560); click $pick2 "${x[$1]}" 104; }
+item3() { local x=(0 104 228 352 472 592); click $pick3 "${x[$1]}" 116; }
+event() { player "$1" "$2"; item2 "$3"; item3 "$4"; }
+
+# The game up to a player press whose event is left open.
+before_the_crash() {
+  click settei 114 228          # Back Up
+  click settei 384 220          # OK
+  typein $sheet 110 110 Zed      # team 1, player 4
+  click $sheet 176 516           # コピー
+  typein $sheet 225 30 Rivals    # team 2's name
+  typein $sheet 420 66 Shoot     # item-2 labels
+  typein $sheet 536 66 Pass
+  typein $sheet 420 282 Left     # item-3 labels
+  typein $sheet 536 282 Right
+  typein $sheet 652 282 右側      # typed as Japanese: CP932 in the files
+  typein $sheet 420 450 game_    # the file-name prefix
+  click $sheet 412 512           # 入力切替
+  click $rec 92 508              # スタート
+  click $rec 244 508             # 中断/再開: the clock stands at 00:00
+  event 1 1 1 1
+  event 2 2 2 2
+  player 1 4; click $pick2 564 396                       # 修正 on the item-2 picker
+  player 2 1; item2 1; click $pick3 508 360; item2 2; item3 1  # 修正 on the item-3 picker
+  click $rec 380 508; item3 2                            # 修正 on the recording screen
+  event 1 4 2 1
+  player 2 2                                             # half entered
+}
+after_the_crash() {
+  item2 2; item3 1
+  [ -z "${1:-}" ] || import -window root "$1"
+  event 1 2 1 3
+  event 2 1 1 2
+  click $rec 380 508; item3 3                            # 修正 on a continued event
+  click $rec 644 508                                     # 画面切り替え
+  click $sheet 552 448                                   # データ保存
+  click $sheet 552 512                                   # データ登録
+  sleep 0.3
+}
+# A backup file for "Back Up": team 1 佐藤軍, players ソン and B\2 (CP932).
+backup_file() { printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n' > morvane.txt; }
+
+echo "--- never interrupted"
+export XDG_DATA_HOME=$work/data-whole
+mkdir -p "$work/whole" && cd "$work/whole" && backup_file
+launch settei || exit 1
+before_the_crash
+after_the_crash
+quit
+
+echo "--- killed after a player press, continued"
+export XDG_DATA_HOME=$work/data-continued
+mkdir -p "$work/continued" && cd "$work/continued" && backup_file
+launch settei || exit 1
+before_the_crash
+sleep 0.5                      # the journal writes within about 25 ms
+quit
+rm morvane.txt                 # the game must come back from the journal alone
+launch kiroku || { echo "FAILED: no offer of the unsaved game"; exit 1; }
+sleep 0.3
+import -window root "$work/offer.png"
+offer=$(window kiroku) || exit 1
+xdotool mousemove --window "$offer" 20 20   # keys go where the pointer is
+sleep 0.1
+xdotool key Return             # the default answer: 続きから記録
+window $pick2 >/dev/null || { echo "FAILED: the half-entered event's picker is not shown"; exit 1; }
+sleep 0.3
+import -window root "$work/continued.png"
+if xdotool search --onlyvisible --name '^settei$' >/dev/null 2>&1; then
+  echo "FAILED: the start-up choice was shown"; exit 1
+fi
+after_the_crash "$work/continued-recording.png"
+quit
+
+status=0
+for f in "$work/whole"/*; do
+  name=$(basename "$f")
+  if cmp "$f" "$work/continued/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; status=1; fi
+done
+[ "$(ls "$work/whole" | wc -l)" -eq 3 ] || { echo "files: $(ls "$work/whole")"; status=1; }
+if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then
+  rm -rf "$work"
+else
+  echo "files and screenshots in $work"
+fi
+exit $status
