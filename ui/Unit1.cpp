@@ -7,6 +7,7 @@
 #include "export/export.h"
 #include "setup/backup.h"
 #include "ui/cp932.h"
+#include "ui/folder_warning.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
 
@@ -122,7 +123,10 @@ void TForm1::Button4Click() {
   Guarded([] { SaveResults(Sheet(), Rec()); });
 }
 void TForm1::Button5Click() { close(); }
-void TForm1::Timer1Timer() { ShowStartupChoice(Screens()); }
+void TForm1::Timer1Timer() {
+  WarnIfFolderKeepsNoFiles(timer(1));
+  ShowStartupChoice(Screens());
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
