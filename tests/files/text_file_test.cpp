@@ -117,6 +117,44 @@ TEST(TextFileWriter, AFileAnotherProgramHoldsOpenGivesItsCodeAndIsKept) {
 }
 #endif
 
+#ifdef _WIN32
+// Whether this system renames an open file over another by its handle with
+// POSIX semantics (Windows 10 1607 and later on NTFS; Wine 8 has no such call).
+bool RenamesByHandle() {
+  const HANDLE h = ::CreateFileW(L"probe.tmp", GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  struct {
+    DWORD flags;
+    HANDLE root;
+    DWORD length;
+    WCHAR name[16];
+  } info{0x1 | 0x2, nullptr, 18, L"probe2.tmp"};
+  const bool ok = ::SetFileInformationByHandle(h, static_cast<FILE_INFO_BY_HANDLE_CLASS>(22), &info, sizeof info);
+  ::CloseHandle(h);
+  ::DeleteFileW(L"probe2.tmp");
+  return ok;
+}
+
+TEST(TextFileWriter, ReplacesAFileThatAScannerIsReading) {
+  TempDir dir;
+  if (!RenamesByHandle()) GTEST_SKIP() << "this system cannot replace a file that another program has open";
+  WriteFileBytes("list.xls", "old export");
+  // As a virus scanner or a sync client opens it: every kind of sharing allowed.
+  const HANDLE reader = ::CreateFileW(L"list.xls", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("list.xls"); }), 0);
+  char got[16] = {};
+  DWORD n = 0;
+  EXPECT_TRUE(::ReadFile(reader, got, sizeof got, &n, nullptr));  // the reader still has the old bytes
+  ::CloseHandle(reader);
+  EXPECT_EQ(std::string(got, n), "old export");
+  EXPECT_EQ(ReadFileBytes("list.xls"), "\x61\x0d\x0a\x83\x74\x0d\x0a");
+  EXPECT_EQ(ListDirectory(), "list.xls\n");
+}
+#endif
+
 TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
   using platform::CodeFromPlatformError;
 #ifdef _WIN32
