@@ -98,7 +98,7 @@ echo "codes of the ${#prefixes[@]} saves: $codes"
 [ "$codes" = "$expected" ] || { echo "FAIL: expected $expected"; status=1; }
 
 # Started from the temporary folder: the warning, then the start-up choice.
-temp=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp | head -n 1)
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
 zip="$temp/Temp1_kiroku.zip"
 mkdir -p "$zip"
 (cd "$zip" && exec wine "$exe") >>"$out/kiroku.log" 2>&1 &
