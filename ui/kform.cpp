@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "ui/cp932.h"
+#include "ui/native_frame.h"
 #include "ui/screen_fit.h"
 
 namespace kiroku::ui {
@@ -67,7 +68,7 @@ void KForm::showEvent(QShowEvent* event) {
 
 void KForm::fitToScreen() {
   if (!isVisible()) return;
-  const QRect frame = frameGeometry();
+  const QRect frame(frameGeometry().topLeft(), NativeFrameSize(this));
   QScreen* where = QGuiApplication::screenAt(frame.center());
   if (!where) where = screen();
   if (!where) return;
