@@ -25,6 +25,24 @@ int CodeFromPlatformError(unsigned long err);
 // True when something of that name exists (a file, a folder, a link).
 bool Exists(const Text& cp932Name);
 
+// Whether a file can be created in a folder. Tries with a file of its own,
+// which is gone again when this returns.
+bool CanCreateFilesIn(const Text& cp932Folder);
+
+// Whether a folder lies in the platform's folder for temporary files, which
+// the platform empties behind the program's back (never, where it has none).
+bool IsInTemporaryFolder(const Text& cp932Folder);
+
+// A test seam: the next `count` attempts to put a finished file in its
+// target's place fail with the platform error `error`; `attempts` counts
+// every attempt made while the seam is set.
+struct RenameFaults {
+  int count = 0;
+  unsigned long error = 0;
+  int attempts = 0;
+};
+void SetRenameFaults(RenameFaults* faults);
+
 // A whole file being written: the bytes go to a temporary beside the target
 // (beside the file a link points to), which takes the target's place only on
 // commit. Every failure throws IoError and leaves the target as it was.

@@ -126,12 +126,12 @@ int CodeFromPlatformError(unsigned long err) {
     case ENFILE: return 4;
     case EACCES:
     case EPERM:
-    case EROFS:
     case EISDIR:
     case ETXTBSY: return 5;
     case ENOSPC:
     case EDQUOT:
     case EFBIG: return 101;
+    case EROFS: return 19;        // ERROR_WRITE_PROTECT
     case EBADF: return 6;         // ERROR_INVALID_HANDLE
     case ENOMEM: return 8;        // ERROR_NOT_ENOUGH_MEMORY
     case EXDEV: return 17;        // ERROR_NOT_SAME_DEVICE
@@ -148,6 +148,46 @@ int CodeFromPlatformError(unsigned long err) {
     default: return kUnmapped | static_cast<int>(err);
   }
 }
+
+namespace {
+RenameFaults* g_renameFaults = nullptr;
+
+int Rename(const char* from, const char* to) {
+  if (g_renameFaults) {
+    ++g_renameFaults->attempts;
+    if (g_renameFaults->count > 0) {
+      --g_renameFaults->count;
+      errno = static_cast<int>(g_renameFaults->error);
+      return -1;
+    }
+  }
+  return ::rename(from, to);
+}
+}  // namespace
+
+void SetRenameFaults(RenameFaults* faults) { g_renameFaults = faults; }
+
+bool CanCreateFilesIn(const Text& cp932Folder) {
+  const std::string folder = ToNativeName(cp932Folder);
+#ifdef O_TMPFILE
+  // A file without a name: nothing can be left behind, even by a crash.
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    ::close(fd);
+    return true;
+  }
+  // Only a file system without unnamed files is asked again.
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+#endif
+  std::string name = folder + "/.kiroku-XXXXXX";
+  const int named = ::mkstemp(name.data());
+  if (named < 0) return false;
+  ::close(named);
+  ::unlink(name.c_str());
+  return true;
+}
+
+bool IsInTemporaryFolder(const Text&) { return false; }
 
 bool Exists(const Text& cp932Name) {
   struct stat st {};
@@ -216,7 +256,7 @@ void ReplacingFile::commit() {
     throw IoError(WriteCode(err));
   }
   s_->fd = -1;
-  if (::rename(s_->temp.c_str(), s_->target.c_str()) != 0) {
+  if (Rename(s_->temp.c_str(), s_->target.c_str()) != 0) {
     const int err = errno;
     discard();
     throw IoError(CodeOf(err));

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
+#include <string_view>
 #include <string>
 
 #include "files/platform_file.h"
@@ -41,23 +43,141 @@ std::wstring ResolveTarget(const std::wstring& name, DWORD attributes) {
   return path;
 }
 
+// Codes that older MinGW headers leave out, with their documented values.
+constexpr DWORD kFileSystemLimitation = 665;  // ERROR_FILE_SYSTEM_LIMITATION
+constexpr DWORD kDiskQuotaExceeded = 1295;    // ERROR_DISK_QUOTA_EXCEEDED
+
 // The longest name one folder entry may have on Windows' file systems.
 constexpr std::size_t kMaxComponent = 255;
 
-// Past MAX_PATH the plain API fails; the same path in its long form does not.
-std::wstring LongForm(const std::wstring& name) {
-  if (name.size() < MAX_PATH - 14) return name;  // room for the temporary's name
+// The full path of a name, as the system resolves it against the working
+// folder; the name itself when it cannot be resolved.
+std::wstring FullPathOf(const std::wstring& name) {
   const DWORD n = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
   if (n == 0) return name;
   std::wstring full(n, L'\0');
   const DWORD got = ::GetFullPathNameW(name.c_str(), n, full.data(), nullptr);
   if (got == 0 || got >= n) return name;
   full.resize(got);
+  return full;
+}
+
+// Past MAX_PATH the plain API fails; the same path in its long form does not.
+// What counts is the full path, so a relative name in a deep folder is
+// long as well.
+std::wstring LongForm(const std::wstring& name) {
+  if (name.rfind(L"\\\\?\\", 0) == 0) return name;
+  const std::wstring full = FullPathOf(name);
+  if (full.size() + 14 < MAX_PATH) return name;  // room for the temporary's name
   if (full.rfind(L"\\\\", 0) == 0) {
     if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
     return L"\\\\?\\UNC\\" + full.substr(2);
   }
   return L"\\\\?\\" + full;
+}
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Device names that open the device, not a file, in any folder and with any
+// extension ("nul.txt" too).
+bool IsDeviceName(std::wstring_view part) {
+  part = part.substr(0, part.find(L'.'));
+  while (!part.empty() && part.back() == L' ') part.remove_suffix(1);
+  auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - L'a' + L'A') : c; };
+  std::wstring u;
+  for (wchar_t c : part) u += upper(c);
+  if (u == L"CON" || u == L"PRN" || u == L"AUX" || u == L"NUL") return true;
+  return u.size() == 4 && (u.compare(0, 3, L"COM") == 0 || u.compare(0, 3, L"LPT") == 0) && u[3] >= L'1' &&
+         u[3] <= L'9';
+}
+
+// A name that Windows' file systems would refuse, or take for something else
+// (a stream, a device, a shorter name), after the fact. Checked on the UTF-16
+// name, where a CP932 trail byte can no longer pass for a separator.
+bool IsRefusedName(const std::wstring& name) {
+  std::size_t start = 0;
+  // "C:" opens a path on a drive; anywhere else a colon names a stream.
+  if (name.size() >= 2 && name[1] == L':' &&
+      ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'a' && name[0] <= L'z')))
+    start = 2;
+  for (;;) {
+    std::size_t end = start;
+    while (end < name.size() && !IsSeparator(name[end])) ++end;
+    const std::wstring_view part(name.data() + start, end - start);
+    if (part.size() > kMaxComponent) return true;
+    if (!part.empty() && part != L"." && part != L"..") {
+      for (wchar_t c : part)
+        if (c < 0x20 || std::wcschr(L"<>:\"|?*", c)) return true;
+      if (part.back() == L'.' || part.back() == L' ' || IsDeviceName(part)) return true;
+    }
+    if (end == name.size()) return false;
+    start = end + 1;
+  }
+}
+
+// Renames that fail on purpose, for the tests of what follows a failure.
+RenameFaults* g_renameFaults = nullptr;
+
+// The layout of FILE_RENAME_INFO when its first member holds flags; older
+// MinGW headers know only the plain form.
+struct RenameInfoEx {
+  DWORD Flags;
+  HANDLE RootDirectory;
+  DWORD FileNameLength;
+  WCHAR FileName[1];
+};
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+constexpr DWORD kRenameReplaceIfExists = 0x1, kRenamePosixSemantics = 0x2;
+
+// Puts the open file in the target's place, even while another program reads
+// the old one (a scanner, the indexer, a sync client): POSIX semantics let a
+// file that is held open with delete sharing be replaced. Returns the error,
+// ERROR_NOT_SUPPORTED where the system or file system has no such rename.
+DWORD RenameByHandle(HANDLE h, const std::wstring& target) {
+  const std::size_t bytes = target.size() * sizeof(wchar_t);
+  std::wstring buffer((sizeof(RenameInfoEx) + bytes) / sizeof(wchar_t) + 1, L'\0');
+  auto* info = reinterpret_cast<RenameInfoEx*>(buffer.data());
+  info->Flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(bytes);
+  std::memcpy(info->FileName, target.data(), bytes);
+  if (::SetFileInformationByHandle(h, kFileRenameInfoEx, info, static_cast<DWORD>(buffer.size() * sizeof(wchar_t))))
+    return ERROR_SUCCESS;
+  const DWORD err = ::GetLastError();
+  switch (err) {
+    case ERROR_INVALID_PARAMETER:    // an information class older systems do not know
+    case ERROR_INVALID_FUNCTION:     // a file system without it (FAT, exFAT, some shares)
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_CALL_NOT_IMPLEMENTED:
+    case kFileSystemLimitation: return ERROR_NOT_SUPPORTED;
+    default: return err;
+  }
+}
+
+// Another program's brief hold on a file (5 or 32) usually ends within a
+// second: the work is tried again for about that long before its failure counts.
+template <class Attempt>
+DWORD Retrying(Attempt&& attempt) {
+  DWORD err = ERROR_SUCCESS;
+  for (int round = 0; round < 20; ++round) {
+    if (round > 0) ::Sleep(50);
+    err = attempt();
+    if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) break;
+  }
+  return err;
+}
+
+// One try at the rename, or the failure a test asked for.
+template <class Rename>
+DWORD RenameOnce(Rename&& rename) {
+  if (g_renameFaults) {
+    ++g_renameFaults->attempts;
+    if (g_renameFaults->count > 0) {
+      --g_renameFaults->count;
+      return static_cast<DWORD>(g_renameFaults->error);
+    }
+  }
+  return rename();
 }
 
 bool WriteAll(HANDLE h, const char* data, std::size_t size) {
@@ -81,30 +201,82 @@ NativeName ToNativeName(const Text& cp932Name) {
   NativeName wide(static_cast<std::size_t>(n), L'\0');
   if (::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932Name.data(), size, wide.data(), n) != n)
     throw IoError(3);
-  // A NUL cuts a name short on Windows: the operator's whole name cannot be used.
-  if (wide.find(L'\0') != NativeName::npos) throw IoError(3);
-  // Too long a name is "not found" on some file systems, and only when the
-  // finished file is renamed; the operator is told it is a bad name, at once.
-  std::size_t start = 0;
-  for (;;) {
-    const auto sep = wide.find_first_of(L"\\/", start);
-    if ((sep == NativeName::npos ? wide.size() : sep) - start > kMaxComponent) throw IoError(3);
-    if (sep == NativeName::npos) break;
-    start = sep + 1;
-  }
+  // A NUL would cut the name short, a colon make it a stream, a trailing dot
+  // vanish, and too long a name is "not found" on some file systems only when
+  // the finished file is renamed: the operator is told it is a bad name, at
+  // once, before anything is created.
+  if (IsRefusedName(wide)) throw IoError(3);
   return LongForm(wide);
 }
 
 int CodeFromPlatformError(unsigned long err) {
   switch (err) {
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return 101;
+    case ERROR_HANDLE_DISK_FULL:
+    case kDiskQuotaExceeded: return 101;
     default: return static_cast<int>(err);
   }
 }
 
 bool Exists(const Text& cp932Name) {
   return ::GetFileAttributesW(ToNativeName(cp932Name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void SetRenameFaults(RenameFaults* faults) { g_renameFaults = faults; }
+
+bool CanCreateFilesIn(const Text& cp932Folder) {
+  std::wstring folder = ToNativeName(cp932Folder);
+  if (!IsSeparator(folder.back())) folder += L'\\';
+  static std::uint32_t counter = ::GetCurrentProcessId() * 2246822519u;
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    wchar_t base[16];
+    std::swprintf(base, 16, L"~kw%05x.tmp", static_cast<unsigned>(++counter & 0xfffff));
+    // Deleted by the system as the handle closes, however the program ends.
+    const HANDLE h = ::CreateFileW((folder + base).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                   nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(h);
+      return true;
+    }
+    const DWORD err = ::GetLastError();
+    if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+namespace {
+// A path as it can be compared: full, with long names for 8.3 ones (the
+// temporary folder often comes as "C:\Users\RUNNER~1\..."), one separator
+// at its end.
+std::wstring ComparablePath(const std::wstring& name) {
+  std::wstring full = FullPathOf(name);
+  const DWORD n = ::GetLongPathNameW(full.c_str(), nullptr, 0);
+  if (n > 0) {
+    std::wstring longName(n, L'\0');
+    const DWORD got = ::GetLongPathNameW(full.c_str(), longName.data(), n);
+    if (got > 0 && got < n) {
+      longName.resize(got);
+      full = longName;
+    }
+  }
+  if (full.empty() || !IsSeparator(full.back())) full += L'\\';
+  for (auto& c : full)
+    if (c == L'/') c = L'\\';
+  return full;
+}
+}  // namespace
+
+bool IsInTemporaryFolder(const Text& cp932Folder) {
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return false;
+  const std::wstring tempPath = ComparablePath(std::wstring(temp, n));
+  const std::wstring folder = ComparablePath(ToNativeName(cp932Folder));
+  if (folder.size() < tempPath.size()) return false;
+  // Names on Windows are the same in either case.
+  return ::CompareStringOrdinal(folder.data(), static_cast<int>(tempPath.size()), tempPath.data(),
+                                static_cast<int>(tempPath.size()), TRUE) == CSTR_EQUAL;
 }
 
 // ---------------------------------------------------------------- writing
@@ -128,13 +300,18 @@ ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>
     if (old.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) throw IoError(5);
     s_->keepAttributes = old.dwFileAttributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    // A file that another program holds open (a spreadsheet showing the last
-    // export) is reported with the platform's code before anything is written.
-    const HANDLE probe = ::CreateFileW(s_->target.c_str(), GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) ThrowLastError();
-    ::CloseHandle(probe);
+    // A file that another program holds open without write sharing (a
+    // spreadsheet showing the last export) is reported with the platform's
+    // code before anything is written, once a brief hold would have ended.
+    const DWORD err = Retrying([&]() -> DWORD {
+      const HANDLE probe = ::CreateFileW(s_->target.c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (probe == INVALID_HANDLE_VALUE) return ::GetLastError();
+      ::CloseHandle(probe);
+      return ERROR_SUCCESS;
+    });
+    if (err != ERROR_SUCCESS) throw IoError(CodeFromPlatformError(err));
   }
   // A short 8.3 name, so that it fits wherever the target's folder is.
   const std::wstring folder = FolderOf(s_->target);
@@ -143,7 +320,8 @@ ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>
     wchar_t base[16];
     std::swprintf(base, 16, L"~kr%05x.tmp", static_cast<unsigned>(++counter & 0xfffff));
     s_->temp = folder + base;
-    s_->handle = ::CreateFileW(s_->temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // DELETE, so that the open file itself can be renamed into place.
+    s_->handle = ::CreateFileW(s_->temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (s_->handle != INVALID_HANDLE_VALUE) break;
     const DWORD err = ::GetLastError();
@@ -176,22 +354,47 @@ void ReplacingFile::write(const char* data, std::size_t size) {
 void ReplacingFile::commit() {
   if (s_->handle == INVALID_HANDLE_VALUE) throw IoError(103);  // already failed or committed
   // On disk before it replaces anything: a power cut must not cost the old file.
-  const BOOL flushed = ::FlushFileBuffers(s_->handle);
-  DWORD err = ::GetLastError();
-  const BOOL closed = ::CloseHandle(s_->handle);
-  if (flushed && !closed) err = ::GetLastError();
-  s_->handle = INVALID_HANDLE_VALUE;
-  if (!flushed || !closed) {
+  if (!::FlushFileBuffers(s_->handle)) {
+    const DWORD err = ::GetLastError();
     discard();
     throw IoError(CodeFromPlatformError(err));
   }
-  if (s_->keepAttributes) ::SetFileAttributesW(s_->temp.c_str(), s_->keepAttributes);
-  if (!::MoveFileExW(s_->temp.c_str(), s_->target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (s_->keepAttributes) {
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = s_->keepAttributes;
+    ::SetFileInformationByHandle(s_->handle, FileBasicInfo, &basic, sizeof basic);
+  }
+  bool byHandle = true;
+  DWORD err = Retrying([&] {
+    return RenameOnce([&]() -> DWORD {
+      if (byHandle) {
+        const DWORD e = RenameByHandle(s_->handle, s_->target);
+        if (e != ERROR_NOT_SUPPORTED) return e;
+        byHandle = false;
+      }
+      // Without a rename by handle the file is closed and renamed by name.
+      if (s_->handle != INVALID_HANDLE_VALUE) {
+        const BOOL closed = ::CloseHandle(s_->handle);
+        s_->handle = INVALID_HANDLE_VALUE;
+        if (!closed) return ::GetLastError();
+      }
+      if (!::MoveFileExW(s_->temp.c_str(), s_->target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return ::GetLastError();
+      return ERROR_SUCCESS;
+    });
+  });
+  if (err != ERROR_SUCCESS) {
+    discard();
+    throw IoError(CodeFromPlatformError(err));
+  }
+  s_->temp.clear();  // it is the target now
+  if (s_->handle != INVALID_HANDLE_VALUE) {
+    const BOOL closed = ::CloseHandle(s_->handle);
     err = ::GetLastError();
-    discard();
-    throw IoError(CodeFromPlatformError(err));
+    s_->handle = INVALID_HANDLE_VALUE;
+    // The new bytes are on disk and in place; a failing close is still said.
+    if (!closed) throw IoError(CodeFromPlatformError(err));
   }
-  s_->temp.clear();
 }
 
 // ---------------------------------------------------------------- reading

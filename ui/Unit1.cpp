@@ -8,6 +8,7 @@
 #include "setup/backup.h"
 #include "ui/continuation.h"
 #include "ui/cp932.h"
+#include "ui/folder_warning.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
 
@@ -124,6 +125,7 @@ void TForm1::Button4Click() {
 }
 void TForm1::Button5Click() { close(); }
 void TForm1::Timer1Timer() {
+  WarnIfFolderKeepsNoFiles(timer(1));
   // An earlier run's unsaved game is offered in the start-up choice's place.
   if (OfferUnsavedRun()) return;
   ShowStartupChoice(Screens());

@@ -1,9 +1,13 @@
 #include "ui/kform.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "ui/cp932.h"
+#include "ui/native_frame.h"
+#include "ui/screen_fit.h"
 
 namespace kiroku::ui {
 
@@ -53,6 +57,25 @@ void KForm::paintEvent(QPaintEvent* event) {
     t.fillRect(hatchTile_.rect(), QBrush(colour_, Qt::CrossPattern));
   }
   p.drawTiledPixmap(event->rect(), hatchTile_, event->rect().topLeft());
+}
+
+void KForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  fitToScreen();
+  // Some window systems tell the frame's size only once the window is up.
+  QTimer::singleShot(0, this, &KForm::fitToScreen);
+}
+
+void KForm::fitToScreen() {
+  if (!isVisible()) return;
+  const QRect frame(frameGeometry().topLeft(), NativeFrameSize(this));
+  QScreen* where = QGuiApplication::screenAt(frame.center());
+  if (!where) where = screen();
+  if (!where) return;
+  // The work area leaves out the taskbar; at a large display scale the
+  // fixed layouts can be taller than it.
+  const QPoint to = FittedTopLeft(frame, where->availableGeometry());
+  if (to != frame.topLeft()) move(to);  // a window's position is its frame's
 }
 
 Text KForm::Caption(const QWidget* control) {

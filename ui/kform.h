@@ -36,6 +36,7 @@ class KForm : public QWidget {
  protected:
   void setHatched() { hatched_ = true; update(); }
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
   QLabel* addPanel(int n, const QString& caption, int left, int top, int width, int height,
                    QColor colour = QColor(), QWidget* parent = nullptr);
@@ -44,6 +45,9 @@ class KForm : public QWidget {
   static void SetTabChain(const QList<QWidget*>& order);
 
  private:
+  // Moves the window, frame and all, into its monitor's work area.
+  void fitToScreen();
+
   QColor colour_;
   bool hatched_ = false;
   QPixmap hatchTile_;

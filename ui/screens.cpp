@@ -144,6 +144,16 @@ void Warn(const QString& message) {
   box->show();
 }
 
+void WarnAndWait(const QString& message) {
+  const QString caption = QApplication::applicationName();
+  if (g_warningBox) {
+    g_warningBox(caption, message);
+    return;
+  }
+  QMessageBox box(QMessageBox::Warning, caption, message, QMessageBox::Ok, QApplication::activeWindow());
+  box.exec();
+}
+
 void SetErrorBox(ErrorBox box) { g_errorBox = std::move(box); }
 
 void Guarded(const std::function<void()>& work) {

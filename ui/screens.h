@@ -53,6 +53,8 @@ void Ask(const QString& message, const QString& yes, const QString& no, std::fun
 using WarningBox = std::function<void(const QString& caption, const QString& message)>;
 void SetWarningBox(WarningBox box);  // an empty box restores the message box
 void Warn(const QString& message);
+// The same warning, answered before anything else goes on: for start-up only.
+void WarnAndWait(const QString& message);
 
 // Runs a handler's work; a file error ends it and is shown in the error box.
 void Guarded(const std::function<void()>& work);

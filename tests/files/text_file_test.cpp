@@ -8,7 +8,9 @@
 #include <unistd.h>
 #endif
 
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -115,22 +117,64 @@ TEST(TextFileWriter, AFileAnotherProgramHoldsOpenGivesItsCodeAndIsKept) {
 }
 #endif
 
+#ifdef _WIN32
+// Whether this system renames an open file over another by its handle with
+// POSIX semantics (Windows 10 1607 and later on NTFS; Wine 8 has no such call).
+bool RenamesByHandle() {
+  const HANDLE h = ::CreateFileW(L"probe.tmp", GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  struct {
+    DWORD flags;
+    HANDLE root;
+    DWORD length;
+    WCHAR name[16];
+  } info{0x1 | 0x2, nullptr, 18, L"probe2.tmp"};
+  const bool ok = ::SetFileInformationByHandle(h, static_cast<FILE_INFO_BY_HANDLE_CLASS>(22), &info, sizeof info);
+  ::CloseHandle(h);
+  ::DeleteFileW(L"probe2.tmp");
+  return ok;
+}
+
+TEST(TextFileWriter, ReplacesAFileThatAScannerIsReading) {
+  TempDir dir;
+  if (!RenamesByHandle()) GTEST_SKIP() << "this system cannot replace a file that another program has open";
+  WriteFileBytes("list.xls", "old export");
+  // As a virus scanner or a sync client opens it: every kind of sharing allowed.
+  const HANDLE reader = ::CreateFileW(L"list.xls", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("list.xls"); }), 0);
+  char got[16] = {};
+  DWORD n = 0;
+  EXPECT_TRUE(::ReadFile(reader, got, sizeof got, &n, nullptr));  // the reader still has the old bytes
+  ::CloseHandle(reader);
+  EXPECT_EQ(std::string(got, n), "old export");
+  EXPECT_EQ(ReadFileBytes("list.xls"), "\x61\x0d\x0a\x83\x74\x0d\x0a");
+  EXPECT_EQ(ListDirectory(), "list.xls\n");
+}
+#endif
+
 TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
   using platform::CodeFromPlatformError;
 #ifdef _WIN32
-  // The platform's own codes are the operator's; only a full disk has a code of its own.
+  // The platform's own codes are the operator's; only a full disk, or a full
+  // quota, has a code of its own.
   EXPECT_EQ(CodeFromPlatformError(ERROR_DISK_FULL), 101);
   EXPECT_EQ(CodeFromPlatformError(ERROR_HANDLE_DISK_FULL), 101);
-  for (unsigned long err : {2ul, 3ul, 4ul, 5ul, 32ul, 123ul}) EXPECT_EQ(CodeFromPlatformError(err), int(err));
+  EXPECT_EQ(CodeFromPlatformError(1295), 101);  // ERROR_DISK_QUOTA_EXCEEDED
+  for (unsigned long err : {2ul, 3ul, 4ul, 5ul, 19ul, 32ul, 33ul, 123ul}) EXPECT_EQ(CodeFromPlatformError(err), int(err));
 #else
   EXPECT_EQ(CodeFromPlatformError(ENOSPC), 101);
+  EXPECT_EQ(CodeFromPlatformError(EDQUOT), 101);
   EXPECT_EQ(CodeFromPlatformError(EMFILE), 4);
   EXPECT_EQ(CodeFromPlatformError(EACCES), 5);
   EXPECT_EQ(CodeFromPlatformError(ENAMETOOLONG), 3);
+  EXPECT_EQ(CodeFromPlatformError(EROFS), 19);  // a write-protected medium, as Windows says it
   // Only the errors that are those failures may take the table's codes.
   const std::set<int> table{2, 3, 4, 5, 100, 101, 106};
   const std::set<int> tabled{ENOENT, ENOTDIR, ENAMETOOLONG, EMFILE, ENFILE, EACCES, EPERM,
-                             EROFS,  EISDIR,  ETXTBSY,      ENOSPC, EDQUOT, EFBIG};
+                             EISDIR, ETXTBSY, ENOSPC,       EDQUOT, EFBIG};
   for (int err = 1; err < 200; ++err) {
     if (!tabled.count(err)) {
       EXPECT_FALSE(table.count(CodeFromPlatformError(err))) << err;
@@ -138,6 +182,139 @@ TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
   }
 #endif
 }
+
+// While it lives, the next renames into place fail with a platform error.
+class ScopedRenameFaults {
+ public:
+  ScopedRenameFaults(int count, unsigned long error) : faults_{count, error, 0} { platform::SetRenameFaults(&faults_); }
+  ~ScopedRenameFaults() { platform::SetRenameFaults(nullptr); }
+  int attempts() const { return faults_.attempts; }
+
+ private:
+  platform::RenameFaults faults_;
+};
+
+TEST(TextFileWriter, ARenameThatFailsKeepsTheOldFileAndLeavesNothingBehind) {
+  TempDir dir;
+  WriteFileBytes("f.txt", "previous");
+#ifdef _WIN32
+  {
+    // A scanner or a sync client holding the old file for a moment.
+    ScopedRenameFaults held(3, ERROR_SHARING_VIOLATION);
+    WriteTwoLines("f.txt");
+    EXPECT_EQ(held.attempts(), 4);
+  }
+  EXPECT_EQ(ReadFileBytes("f.txt"), "\x61\x0d\x0a\x83\x74\x0d\x0a");
+  {
+    ScopedRenameFaults held(2, ERROR_ACCESS_DENIED);
+    WriteTwoLines("f.txt");
+    EXPECT_EQ(held.attempts(), 3);
+  }
+  WriteFileBytes("f.txt", "previous");
+  {
+    // Held for longer than the retries last: its own code, after them.
+    ScopedRenameFaults held(1000, ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 32);
+    EXPECT_GT(held.attempts(), 10);
+  }
+  {
+    // Other failures are not waited out.
+    ScopedRenameFaults locked(1000, ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 33);
+    EXPECT_EQ(locked.attempts(), 1);
+  }
+#else
+  {
+    ScopedRenameFaults held(1, EACCES);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 5);
+    EXPECT_EQ(held.attempts(), 1);
+  }
+#endif
+  EXPECT_EQ(ReadFileBytes("f.txt"), "previous");
+  EXPECT_EQ(ListDirectory(), "f.txt\n");
+}
+
+TEST(PlatformFile, TellsAFolderThatTakesNoFilesAndLeavesNothingInOneThatDoes) {
+  TempDir dir;
+  EXPECT_TRUE(platform::CanCreateFilesIn("."));
+  EXPECT_EQ(ListDirectory(), "");
+  WriteFileBytes("file", "x");
+  EXPECT_FALSE(platform::CanCreateFilesIn("file"));
+  EXPECT_FALSE(platform::CanCreateFilesIn("missing"));
+  EXPECT_EQ(ListDirectory(), "file\n");
+#ifdef _WIN32
+  // The tests' folders are in the temporary folder, whatever case it is written in.
+  EXPECT_TRUE(platform::IsInTemporaryFolder("."));
+  std::string upper = dir.path();
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(platform::IsInTemporaryFolder(upper));
+  // A folder beside it whose name only starts like it is not in it.
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+  ASSERT_GT(n, 1u);
+  std::string sibling;
+  for (DWORD i = 0; i + 1 < n; ++i) sibling += static_cast<char>(temp[i]);  // ASCII under the test runner
+  EXPECT_FALSE(platform::IsInTemporaryFolder(sibling + "x"));
+  EXPECT_FALSE(platform::IsInTemporaryFolder(sibling.substr(0, 3)));  // the drive's root
+#else
+  EXPECT_FALSE(platform::IsInTemporaryFolder("."));
+#endif
+}
+
+#ifdef _WIN32
+TEST(TextFileWriter, NamesThatWindowsRefusesFailWith3BeforeAnythingIsCreated) {
+  TempDir dir;
+  for (const std::string name : {
+           "12:30list.xls", "a?list.xls", "a*list.xls", "a<list.xls", "a>list.xls", "a|list.xls", "a\"list.xls",
+           "a\x01list.xls", "a\tlist.xls", "\x1flist.xls",
+           "nul.list.xls", "CON.list.xls", "Com1.list.xls", "prn .list.xls", "LPT9/list.xls", "aux/list.xls",
+           "dot./list.xls", "blank /list.xls", "list.xls.", "list.xls ", "C:/x/a:b.xls", "x/C:list.xls"}) {
+    EXPECT_EQ(testing::IoErrorCode([&] { WriteTwoLines(name); }), 3) << name;
+    EXPECT_EQ(ListDirectory(), "") << name;
+  }
+  // Names that only look like those are files like any other: ポ ends in "|",
+  // 表 in "\\", and only the bare device names are devices.
+  testing::MakeFolder("sub");
+  for (const std::string name : {"\x83\x7clist.xls", "\x95\x5clist.xls", "nullist.xls", "COM0.list.xls",
+                                 "COM10.list.xls", "./sub/../a.xls", "sub\\b.xls", "C.D list.xls"})
+    EXPECT_EQ(testing::IoErrorCode([&] { WriteTwoLines(name); }), 0) << name;
+  // A drive's colon at the start is no stream.
+  WriteTwoLines(dir.path() + "\\abs.xls");
+  EXPECT_EQ(ListDirectory(), "C.D list.xls\nCOM0.list.xls\nCOM10.list.xls\na.xls\nabs.xls\nnullist.xls\nsub\n"
+                             "\xe3\x83\x9dlist.xls\n\xe8\xa1\xa8list.xls\n");
+  EXPECT_EQ(ListDirectory("sub"), "b.xls\n");
+}
+
+TEST(TextFileWriter, ALongPathIsTakenFromTheFullPathNotTheGivenName) {
+  TempDir dir;
+  // A working folder deep enough that a short relative name passes MAX_PATH.
+  std::string deep;
+  while (dir.path().size() + deep.size() < 200) {
+    deep += std::string(20, 'd') + "/";
+    testing::MakeFolder(deep);
+  }
+  std::filesystem::current_path(testing::NativePath(deep));
+  const std::string prefix(60, 'p');
+  const std::wstring native = platform::ToNativeName(prefix + "list.xls");
+  wchar_t cwd[MAX_PATH];
+  ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, cwd), 0u);
+  EXPECT_EQ(native, L"\\\\?\\" + std::wstring(cwd) + L"\\" + std::wstring(prefix.begin(), prefix.end()) + L"list.xls");
+  EXPECT_EQ(platform::ToNativeName("short.xls"), L"short.xls");
+  WriteTwoLines(prefix + "list.xls");
+  EXPECT_EQ(ListDirectory(), prefix + "list.xls\n");
+  // A share's long form has a form of its own.
+  const std::string share = "\\\\server\\share\\" + std::string(250, 's');
+  EXPECT_EQ(platform::ToNativeName(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(250, L's'));
+  std::filesystem::current_path(testing::NativePath(dir.path()));
+}
+#else
+TEST(TextFileWriter, NamesThatOnlyWindowsRefusesAreFilesHere) {
+  TempDir dir;
+  for (const std::string name : {"12:30list.xls", "a?*<>|\"list.xls", "nul.list.xls", "CON", "dot.", "blank "})
+    EXPECT_EQ(testing::IoErrorCode([&] { WriteTwoLines(name); }), 0) << name;
+  EXPECT_EQ(ListDirectory(), "12:30list.xls\nCON\na?*<>|\"list.xls\nblank \ndot.\nnul.list.xls\n");
+}
+#endif
 
 TEST(TextFileReader, AReadFaultShowsAnIoErrorOutsideTheTable) {
 #ifdef _WIN32

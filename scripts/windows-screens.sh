@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Shows all five screens at the display scales of operators' laptops, keeps a
+# screenshot of each, and checks that each screen lies wholly on the display
+# (its buttons are inside it, so they can all be clicked).
+#   scripts/windows-screens.sh linux [build/app/kiroku]       QT_SCALE_FACTOR on Xvfb
+#   scripts/windows-screens.sh wine  [build-windows/app/kiroku.exe]   LogPixels in Wine
+# Display sizes and scales: 1920x1080 at 100, 125, 150 and 175 %, 1366x768 at
+# 100 and 125 %. Needs xvfb, xdotool, imagemagick (and wine for the second).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:-linux}
+case $mode in
+  linux) program=$(realpath "${2:-$root/build/app/kiroku}") ;;
+  wine) program=$(realpath "${2:-$root/build-windows/app/kiroku.exe}") ;;
+  *) echo "usage: $0 linux|wine [program]" >&2; exit 2 ;;
+esac
+out=${KIROKU_SCREENS_OUT:-$root/build-windows/screens}/$mode
+rm -rf "$out"
+mkdir -p "$out"
+cases=${KIROKU_SCREENS_CASES:-"1920x1080:96 1920x1080:120 1920x1080:144 1920x1080:168 1366x768:96 1366x768:120"}
+
+. "$root/scripts/xvfb.sh"
+xvfb=
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+trap "exit 1" INT TERM
+
+if [ "$mode" = wine ]; then
+  export WINEPREFIX=$out/../wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+fi
+
+# A setup with a player on each team and labels on both pickers (CP932):
+# 東高 with 佐藤; 西高 with 田中; item 2 ｼｭｰﾄ; item 3 成功.
+write_backup() {
+  local empty15='\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n'
+  local empty9='\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n'
+  printf '\x93\x8c\x8d\x82\r\n\x8d\xb2\x93\xa1\r\n'"$empty15" >"$1"
+  printf '\x90\xbc\x8d\x82\r\n\x93\x63\x92\x86\r\n'"$empty15" >>"$1"
+  printf '\xbc\xad\xb0\xc4\r\n'"$empty9" >>"$1"
+  printf '\x90\xac\x8c\xf7\r\n'"$empty9" >>"$1"
+}
+
+scale=1 offx=0 offy=0 pause=0.7
+window() { timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
+# Clicks at a point of a screen's client area given at 100 %.
+click() {
+  local id X Y WIDTH HEIGHT SCREEN WINDOW
+  id=$(window "$1")
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  xdotool mousemove "$(awk "BEGIN{print int($X + $offx + $2 * $scale)}")" \
+    "$(awk "BEGIN{print int($Y + $offy + $3 * $scale)}")" click 1
+  sleep "$pause"
+}
+status=0
+# The screen's window, frame and all where the program draws its own, on the display.
+check() {
+  local id X Y WIDTH HEIGHT SCREEN WINDOW
+  id=$(window "$1")
+  sleep "$pause"
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  import -window root "$out/$tag-$2.png"
+  local verdict=fits
+  if [ "$X" -lt 0 ] || [ "$Y" -lt 0 ] || [ $((X + WIDTH)) -gt "$sw" ] || [ $((Y + HEIGHT)) -gt "$sh" ]; then
+    verdict=OUTSIDE
+    status=1
+  fi
+  printf '%-14s %-12s %5d,%-5d %5dx%-5d %s\n' "$tag" "$2" "$X" "$Y" "$WIDTH" "$HEIGHT" "$verdict"
+}
+
+for c in $cases; do
+  geometry=${c%%:*} dpi=${c##*:}
+  sw=${geometry%x*} sh=${geometry#*x}
+  scale=$(awk "BEGIN{print $dpi / 96}")
+  tag=${geometry}-${dpi}
+  start_xvfb "${geometry}x24" "$out/xvfb.log" || exit 1
+  xvfb=$XVFB_PID
+  export DISPLAY=$XVFB_DISPLAY
+  dir=$out/$tag
+  mkdir -p "$dir"
+  write_backup "$dir/morvane.txt"
+  if [ "$mode" = linux ]; then
+    (cd "$dir" && QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec "$program") >"$dir.log" 2>&1 &
+  else
+    if [ ! -f "$WINEPREFIX/.kiroku-ready" ]; then
+      wineboot --init >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      wineserver --wait
+      touch "$WINEPREFIX/.kiroku-ready"
+    fi
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wineserver --wait
+    offx=$(awk "BEGIN{print int(4 * $scale)}") offy=$(awk "BEGIN{print int(23 * $scale)}") pause=1.5
+    (cd "$dir" && exec wine "$program") >"$dir.log" 2>&1 &
+  fi
+  pid=$!
+  window settei >/dev/null
+  sleep 2
+  check settei 5-choice
+  click settei 186 231          # "Back Up"
+  click settei 384 220          # OK
+  check データ入力 1-sheet
+  click データ入力 412 512      # 入力切替
+  check 項目１ 2-recording
+  click 項目１ 92 508           # スタート
+  click 項目１ 116 268          # 佐藤
+  check 項目２ 3-item2
+  click 項目２ 120 104          # ｼｭｰﾄ
+  check 項目４ 4-item3
+  kill "$pid" 2>/dev/null || true
+  [ "$mode" = wine ] && { wineserver -k || true; }
+  pid=
+  kill "$xvfb" 2>/dev/null || true
+  xvfb=
+  sleep 0.5
+done
+echo "screenshots in $out"
+[ $status -eq 0 ] && echo "every screen on the display" || echo "a screen lies OUTSIDE the display"
+exit $status

@@ -1,0 +1,12 @@
+#pragma once
+#include <QPoint>
+#include <QRect>
+
+namespace kiroku::ui {
+
+// Where a window's frame goes so that all of it lies in a screen's work area:
+// where it is, when it fits; moved in by the least, when it sticks out; at the
+// area's top-left corner, when it is wider or taller than the area.
+QPoint FittedTopLeft(const QRect& frame, const QRect& area);
+
+}  // namespace kiroku::ui
