@@ -197,11 +197,13 @@ for step in $steps; do
     fi
     timed "$suite user scripts/package.sh" as_user user "cd kiroku && scripts/package.sh" || status=1
     # Debian's own check of the package, as that release's lintian sees it.
-    # The two tags it is spared both stand for the maintainer's address, which
-    # the project does not have yet.
+    # Spared: two tags for the maintainer's address, which the project does not
+    # have yet, and the metadata's, whose known notes (no domain for a reverse
+    # domain ID, no home page) the install test tells apart from new ones.
     in_root user env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends lintian >/dev/null
     timed "$suite lintian" as_user user "cd kiroku && lintian --fail-on error,warning --display-info \
-      --suppress-tags malformed-contact,bogus-mail-host-in-debian-changelog kiroku_*_amd64.deb" || status=1
+      --suppress-tags malformed-contact,bogus-mail-host-in-debian-changelog,appstream-metadata-validation-failed \
+      kiroku_*_amd64.deb" || status=1
     fresh_root deb
     in_root deb apt-get update -qq
     cp "$work"/user/home/op/kiroku/kiroku_*_amd64.deb "$work/deb/tmp/"

@@ -3,6 +3,8 @@
 # Its dependencies are read from the binary, plus the X11 platform plugin and
 # the Japanese font that Qt needs at run time.
 set -euo pipefail
+# Files and folders of the package as Debian wants them, whatever the caller's umask.
+umask 022
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" dpkg-dev file
