@@ -95,7 +95,7 @@ cp "$exe" "$build/app/kiroku-recover.exe" "$stage/"
 # Text for Notepad: CR LF, and the read-me in UTF-8 with a byte order mark so
 # that it shows right whatever the system's code page.
 crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1" >"$2"; }
-{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/packaging/windows/readme.txt"; } \
+{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/packaging/windows/readme.txt"; } \
   >"$stage/readme.txt"
 crlf "$root/LICENSE" "$stage/LICENSE.txt"
 # What static linking asks to be passed on: Qt's LGPL and the notices of the
