@@ -3,6 +3,7 @@
 #
 # Qt 6 for Windows is built once from Debian's qt6-base source into the cache
 # folder (${KIROKU_WIN_CACHE:-~/.cache/kiroku-win}); later runs reuse it.
+# Beside the zip it makes the installer and the source archive of the commit.
 # The last line of output is the path of kiroku.exe.
 #   scripts/windows.sh            Qt if needed, then kiroku.exe and the zip
 #   scripts/windows.sh --qt-only  only the Qt stage
@@ -81,20 +82,44 @@ build=${KIROKU_WIN_BUILD:-$root/build-windows}
 "$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -Wno-dev \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_EXE_LINKER_FLAGS="-s" -DKIROKU_BENCH=OFF
-cmake --build "$build" -j "$jobs" --target kiroku
+cmake --build "$build" -j "$jobs" --target kiroku kiroku-recover
 exe=$build/app/kiroku.exe
-
 version=$(sed -n 's/^project(kiroku VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 version=${version:-$(git -C "$root" describe --tags --always 2>/dev/null || echo dev)}
+# Icon, version and manifest in both programs.
+/usr/bin/python3 "$root/scripts/pe_resources.py" "$version" "$exe" "$build/app/kiroku-recover.exe"
+
 stage=$build/package
-rm -rf "$stage" && mkdir -p "$stage"
-cp "$exe" "$stage/kiroku.exe"
-# UTF-8 with a byte order mark and CR LF, so that Notepad shows it right
-# whatever the system's code page.
-{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/packaging/windows/readme.txt"; } \
+rm -rf "$stage" && mkdir -p "$stage/notices"
+cp "$exe" "$build/app/kiroku-recover.exe" "$stage/"
+# Text for Notepad: CR LF, and the read-me in UTF-8 with a byte order mark so
+# that it shows right whatever the system's code page.
+crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1" >"$2"; }
+{ printf '\357\273\277'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/packaging/windows/readme.txt"; } \
   >"$stage/readme.txt"
+crlf "$root/LICENSE" "$stage/LICENSE.txt"
+# What static linking asks to be passed on: Qt's LGPL and the notices of the
+# code inside it, the MinGW-w64 runtime and winpthreads, and GCC's runtime
+# libraries with their exception.
+crlf "$cache/src/qtbase/LICENSES/LGPL-3.0-only.txt" "$stage/notices/Qt-LGPL-3.0.txt"
+/usr/bin/python3 "$root/packaging/windows/qt_notices.py" "$cache/src/qtbase" "$stage/notices/qt.txt"
+crlf "$stage/notices/qt.txt" "$stage/notices/Qt-third-party.txt" && rm "$stage/notices/qt.txt"
+crlf /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/notices/MinGW-w64-runtime-and-winpthreads.txt"
+crlf /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$stage/notices/GCC-runtime-library-exception.txt"
+files=(kiroku.exe kiroku-recover.exe readme.txt LICENSE.txt notices)
 zip=$build/kiroku-$version-win64.zip
 rm -f "$zip"
-(cd "$stage" && cmake -E tar cf "$zip" --format=zip kiroku.exe readme.txt)
+(cd "$stage" && cmake -E tar cf "$zip" --format=zip "${files[@]}")
 echo "Packed $zip"
+
+# The source of the same commit, so that anyone can rebuild and relink.
+source=$build/kiroku-$version-src.tar.gz
+git -C "$root" archive --format=tar.gz --prefix="kiroku-$version/" -o "$source" HEAD
+git -C "$root" diff --quiet HEAD || echo "note: uncommitted changes are not in $source" >&2
+echo "Source $source"
+
+setup=$build/kiroku-$version-setup.exe
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DICON="$build/app/kiroku.ico" \
+  -DOUTFILE="$setup" "$root/packaging/windows/installer.nsi"
+echo "Installer $setup"
 echo "$exe"

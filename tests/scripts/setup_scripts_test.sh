@@ -54,6 +54,44 @@ install)
   [ -x "$scratch/usr/bin/$program" ] || fail "the entry starts '$program', which is not installed in bin/"
   [ -s "$scratch/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
     fail "the entry's icon '$icon' is not installed in the hicolor theme"
+  # Qt names the window class after the binary; a dock groups by it.
+  [ "$(sed -n 's/^StartupWMClass=//p' "$entry")" = "$program" ] || fail "StartupWMClass is not '$program'"
+
+  # Software centres find the metadata by the desktop entry's ID.
+  id=$(basename "$entry" .desktop)
+  metainfo=$scratch/usr/share/metainfo/$id.metainfo.xml
+  [ -s "$metainfo" ] || fail "no metainfo for the desktop ID '$id'"
+  grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $id.desktop"
+  version=$(sed -n 's/^project(kiroku VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+  grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" || fail "the metainfo has no release $version"
+  if command -v appstreamcli >/dev/null; then
+    # The project has no domain and no home page yet, so its ID is not a
+    # reverse domain name and there is no homepage URL; those two are known.
+    notes=$(appstreamcli validate --no-net --no-color "$metainfo" 2>&1 | grep '^ *[EW]:' |
+      grep -v -e 'cid-desktopapp-is-not-rdns' -e 'url-homepage-missing' || true)
+    [ -z "$notes" ] || fail "appstreamcli: $notes"
+  fi
+
+  # A manual page for every program, gzipped as Debian wants it.
+  for bin in "$scratch"/usr/bin/*; do
+    page=$scratch/usr/share/man/man1/$(basename "$bin").1.gz
+    gzip -t "$page" 2>/dev/null || fail "no gzipped manual page for $(basename "$bin")"
+    if command -v man >/dev/null; then
+      warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+      [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+    fi
+  done
+
+  doc=$scratch/usr/share/doc/kiroku
+  head -n 1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in Debian's machine-readable format"
+  grep -q '^License: GPL-3+$' "$doc/copyright" || fail "the copyright file does not name GPL-3+"
+  if command -v dpkg-parsechangelog >/dev/null; then
+    zcat "$doc/changelog.gz" >"$scratch/changelog" || fail "no changelog.gz"
+    [ "$(dpkg-parsechangelog -l "$scratch/changelog" -S Version)" = "$version" ] ||
+      fail "the changelog's newest entry is not $version"
+  fi
   ;;
 *)
   fail "usage: $0 packages|install [build dir]"
