@@ -517,8 +517,10 @@ class UiTest : public QObject {
     const Files expected = SavedFiles(QStringLiteral("first"));
     QCOMPARE(expected.size(), size_t{3});
 
+    // Outside the loop: the screens keep writing to the last one after it.
+    MemoryJournal runs[2];
     for (int generation = 1; generation <= 2; ++generation) {
-      MemoryJournal next;
+      MemoryJournal& next = runs[generation - 1];
       const std::string journal = generation == 1 ? interrupted : first.bytes;
       nextRunOffering(journal, next);
       QTRY_VERIFY(Form4->isVisible());
@@ -573,13 +575,14 @@ class UiTest : public QObject {
 
   // Qt closes the pickers as the program ends: that is no 修正 of the operator's.
   void endingWithAPickerOpenJournalsNoCorrection() {
+    MemoryJournal journals[2];  // outlive the forms, which go at the next stage
     for (int stage : {2, 3}) {
       DestroyForms();
       CreateForms();
       Form1->show();
       QTRY_VERIFY(Form5->isVisible());
       Form5->close();
-      MemoryJournal journal;
+      MemoryJournal& journal = journals[stage - 2];
       AttachJournal(Sheet(), Rec(), &journal);
       startedGame();
       Click(Form2, 1);
