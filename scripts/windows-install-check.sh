@@ -34,11 +34,9 @@ export DISPLAY=$XVFB_DISPLAY
 # A home of its own, so that the prefix's Documents is no folder of this machine's user.
 # Wine needs a UTF-8 locale to pass Japanese names on.
 export LC_ALL=C.UTF-8
-export HOME=$out/home WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-wineboot --init >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-wineserver --wait
+export HOME=$out/home
+. "$root/scripts/wine_prefix.sh"
+wine_prefix "$out/wineprefix"
 
 # The folders as Windows names them, and where they are below the prefix.
 winvar() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }

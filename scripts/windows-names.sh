@@ -27,17 +27,8 @@ trap "exit 1" INT TERM
 start_xvfb 1024x768x24 "$out/xvfb.log" || exit 1
 xvfb=$XVFB_PID
 export DISPLAY=$XVFB_DISPLAY
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-if [ ! -f "$WINEPREFIX/.kiroku-ready" ]; then
-  wineboot --init >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null ||
-    cp /usr/share/fonts/truetype/fonts-japanese-gothic.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-    /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
-  wineserver --wait
-  touch "$WINEPREFIX/.kiroku-ready"
-fi
+. "$root/scripts/wine_prefix.sh"
+wine_prefix "$out/wineprefix"
 
 offx=4 offy=23 pause=1.5
 window() { timeout "${2:-60}" xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }

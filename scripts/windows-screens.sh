@@ -29,9 +29,7 @@ cleanup() {
 trap cleanup EXIT
 trap "exit 1" INT TERM
 
-if [ "$mode" = wine ]; then
-  export WINEPREFIX=$out/../wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-fi
+. "$root/scripts/wine_prefix.sh"
 
 # A setup with a player on each team and labels on both pickers (CP932):
 # 東高 with 佐藤; 西高 with 田中; item 2 ｼｭｰﾄ; item 3 成功.
@@ -83,15 +81,10 @@ for c in $cases; do
   mkdir -p "$dir"
   write_backup "$dir/morvane.txt"
   if [ "$mode" = linux ]; then
-    (cd "$dir" && QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec "$program") >"$dir.log" 2>&1 &
+    # Journals of its own for each case: the last one was left with a game unsaved.
+    (cd "$dir" && XDG_DATA_HOME=$dir/data QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec "$program") >"$dir.log" 2>&1 &
   else
-    if [ ! -f "$WINEPREFIX/.kiroku-ready" ]; then
-      wineboot --init >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-      cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-      wineserver --wait
-      touch "$WINEPREFIX/.kiroku-ready"
-    fi
+    wine_prefix "$out/../wineprefix"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wineserver --wait
     offx=$(awk "BEGIN{print int(4 * $scale)}") offy=$(awk "BEGIN{print int(23 * $scale)}") pause=1.5

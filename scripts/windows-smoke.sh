@@ -26,20 +26,8 @@ start_xvfb 1024x768x24 "$out/xvfb.log" || exit 1
 xvfb=$XVFB_PID
 export DISPLAY=$XVFB_DISPLAY
 
-export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-if [ ! -f "$WINEPREFIX/.kiroku-ready" ]; then
-  wineboot --init >/dev/null 2>&1
-  # Without a window manager Wine would wait on every hidden window.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  # A Japanese face, as a Japanese Windows has one.
-  cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null ||
-    cp /usr/share/fonts/truetype/fonts-japanese-gothic.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-  # Wine's own title bars fall back to it as Windows' do.
-  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-    /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
-  wineserver --wait
-  touch "$WINEPREFIX/.kiroku-ready"
-fi
+. "$root/scripts/wine_prefix.sh"
+wine_prefix "$out/wineprefix"
 
 # The setup the operator read back with "Back Up", in CP932: team 1 東高 with
 # 佐藤, 鈴木, 表; team 2 西高 with 田中, 山本, ソフト; item 2 ｼｭｰﾄ, パス, 反則;
@@ -125,6 +113,9 @@ run() {
 }
 
 echo "Linux build: $linux"
+# A journal folder of its own: the user's could hold a game to offer.
+export XDG_DATA_HOME=$out/linux-data
+rm -rf "$XDG_DATA_HOME"
 shots=linux QT_QPA_PLATFORM=xcb run "$out/linux" "$linux"
 echo "Windows build under Wine: $exe"
 offx=4 offy=23 pause=1.5 shots=windows run "$out/windows" wine "$exe"
