@@ -11,6 +11,7 @@
 #include "ui/folder_warning.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
+#include "ui/Unit6.h"
 
 namespace kiroku::ui {
 
@@ -83,7 +84,10 @@ TForm1::TForm1() : KForm("Form1", QStringLiteral("データ入力"), 160, 89, 77
   // not wake the program every millisecond for the whole run.
   addTimer(2, 1);
 
-  Sheet().setEditObserver([this](int k) { showEdit(k); });
+  Sheet().setEditObserver([this](int k) {
+    showEdit(k);
+    if (Form6) Form6->Follow();
+  });
   FormCreate();
 }
 
