@@ -65,4 +65,6 @@ event 20 4 3
 event 7 2 2
 sleep 1
 shot 項目１ recording-screen.png
-echo "saved $docs/setup-sheet.png and $docs/recording-screen.png"
+click 項目１ 512 508         # 集計
+shot 集計 tally-screen.png
+echo "saved $docs/setup-sheet.png, $docs/recording-screen.png and $docs/tally-screen.png"

@@ -21,9 +21,9 @@ TForm6* Form6 = nullptr;
 
 namespace {
 // The outer window: low enough to lie in the work area at 175% on 1920x1080.
-constexpr int kWidth = 546, kHeight = 590;
-constexpr int kNameWidth = 72, kCountWidth = 40, kRowHeight = 15;
-constexpr int kGridTop[] = {62, 316}, kGridHeight = 227;  // 15 rows; the rest scroll
+constexpr int kWidth = 722, kHeight = 590;
+constexpr int kNameWidth = 72, kCountWidth = 56, kRowHeight = 13;
+constexpr int kGridTop[] = {52, 310}, kGridHeight = 2 + 18 * kRowHeight;  // a whole block
 
 // A screen's outer frame; one never shown yet has the designed frame.
 QRect Frame(const QWidget* w) {
@@ -43,10 +43,10 @@ TForm6::TForm6() : KForm("Form6", QStringLiteral("集計"), 0, 0, kWidth, kHeigh
   Form6 = this;
   ComboBox1 = new QComboBox(this);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox1->setGeometry(16, 8, 161, 26);
-  QPushButton* copy = addButton(1, QStringLiteral("コピー"), 192, 6, 81, 30);
-  addPanel(1, QString(), 16, kGridTop[0] - 20, 145, 18, clAqua);
-  addPanel(2, QString(), 16, kGridTop[1] - 20, 145, 18, clFuchsia);
+  ComboBox1->setGeometry(8, 4, 161, 26);
+  QPushButton* copy = addButton(1, QStringLiteral("コピー"), 184, 2, 81, 30);
+  addPanel(1, QString(), 8, kGridTop[0] - 18, 145, 16, clAqua);
+  addPanel(2, QString(), 8, kGridTop[1] - 18, 145, 16, clFuchsia);
 
   GridView** views[] = {&StringGrid1, &StringGrid2};
   for (int t = 0; t < 2; ++t) {
@@ -57,7 +57,7 @@ TForm6::TForm6() : KForm("Form6", QStringLiteral("集計"), 0, 0, kWidth, kHeigh
     for (int r = 0; r < kBlockRows; ++r) grid.setRowHeight(r, kRowHeight);
     auto* view = new GridView(grid, false, this);
     view->setObjectName(QStringLiteral("StringGrid%1").arg(t + 1));
-    view->setGeometry(16, kGridTop[t], kWidth - 16 - 32, kGridHeight);
+    view->setGeometry(8, kGridTop[t], 2 + kNameWidth + 11 * kCountWidth, kGridHeight);
     // Only looked at: it takes neither the focus nor a selection.
     view->setFocusPolicy(Qt::NoFocus);
     view->setSelectionMode(QAbstractItemView::NoSelection);

@@ -84,13 +84,13 @@ class ScreenFitTest : public QObject {
     QTest::addColumn<QRect>("area");
     QTest::addColumn<QPoint>("expected");
     QTest::newRow("room beside") << QRect(0, 0, 1920, 1040) << QPoint(945, 95);
-    QTest::newRow("laptop") << QRect(0, 0, 1366, 728) << QPoint(820, 95);
-    QTest::newRow("175%") << QRect(0, 0, 1097, 594) << QPoint(551, 4);
+    QTest::newRow("laptop") << QRect(0, 0, 1366, 728) << QPoint(644, 95);
+    QTest::newRow("175%") << QRect(0, 0, 1097, 594) << QPoint(375, 4);
   }
   void besideTopLeft() {
     QFETCH(QRect, area);
     QFETCH(QPoint, expected);
-    const QRect recordingAndPickers(150, 95, 795, 584), tally(0, 0, 546, 590);
+    const QRect recordingAndPickers(150, 95, 795, 584), tally(0, 0, 722, 590);
     QCOMPARE(BesideTopLeft(recordingAndPickers, tally, area), expected);
   }
 
