@@ -3,15 +3,18 @@
 # (xdotool), kills kiroku with SIGKILL right after a player press, starts it
 # again, answers its offer with Enter, finishes the event, records more and
 # presses データ保存 and データ登録. The files must be byte for byte those of
-# the same presses made in one run that was never interrupted. The clock is
+# the same presses made in one run that was never interrupted. The continued
+# run also opens 集計 and copies it just before データ保存: the copy must be
+# the table file's blocks over all categories, and opening it must change
+# no file. The clock is
 # paused right after スタート, so every event of both runs is stamped 00:00.
 # Run after a build:
 #   scripts/continue_check.sh [build dir]     (KEEP_WORK=1 keeps the files and screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdotool import cmp; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
+for tool in Xvfb xdotool import cmp xclip iconv; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick xclip)"; exit 2; }
 done
 work=$(mktemp -d)
 xvfb=
@@ -83,6 +86,13 @@ after_the_crash() {
   event 1 2 1 3
   event 2 1 1 2
   click $rec 380 508; item3 3                            # 修正 on a continued event
+  if [ -n "${1:-}" ]; then
+    click $rec 512 508                                   # 集計
+    import -window root "$work/tally.png"
+    click 集計 224 17                                    # コピー
+    xclip -o -selection clipboard | iconv -f UTF-8 -t CP932 >"$work/copied.txt"
+    xdotool windowraise "$(window $rec)"                 # 集計 covers part of it on a narrow display
+  fi
   click $rec 644 508                                     # 画面切り替え
   click $sheet 552 448                                   # データ保存
   click $sheet 552 512                                   # データ登録
@@ -129,6 +139,11 @@ for f in "$work/whole"/*; do
   if cmp "$f" "$work/continued/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; status=1; fi
 done
 [ "$(ls "$work/whole" | wc -l)" -eq 3 ] || { echo "files: $(ls "$work/whole")"; status=1; }
+# Team 1's block over all categories (lines 191 to 208), an empty line, team 2's (400 to 417).
+awk 'BEGIN { FS = OFS = "\t" } (NR >= 191 && NR <= 208) || NR == 399 || (NR >= 400 && NR <= 417) {
+       line = ""; if (NR != 399) { line = $1; for (j = 2; j <= 12; ++j) line = line OFS $j }
+       print line "\r" }' RS='\r\n' ORS='\n' "$work/continued/game_table.xls" >"$work/expected-copy.txt"
+if cmp "$work/expected-copy.txt" "$work/copied.txt"; then echo "same: 集計's copy"; else echo "DIFFERENT: 集計's copy"; status=1; fi
 if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then
   rm -rf "$work"
 else

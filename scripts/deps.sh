@@ -30,4 +30,4 @@ as_root() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
                 qt6-qpa-plugins fonts-ipafont-gothic)
 FUZZ_PACKAGES=(clang libclang-rt-dev)
-TEST_PACKAGES=(desktop-file-utils)
+TEST_PACKAGES=(desktop-file-utils xclip)
