@@ -642,6 +642,7 @@ class UiTest : public QObject {
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     box->close();
   }
+
   // 集計 shows, and コピー copies, what データ保存 would write at that moment:
   // each block's lines of the table file cut to 12 cells, team 1 first.
   void theTallyScreenCopiesTheTableFilesBlocks() {
