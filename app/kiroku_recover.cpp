@@ -20,9 +20,9 @@
 #include "files/platform_file.h"
 #include "files/text_file.h"
 #include "journal/journal_file.h"
-#include "journal/journal_replay.h"
 #include "journal/run_names.h"
-#include "journal/unsaved_run.h"
+#include "recovery/journal_replay.h"
+#include "recovery/unsaved_run.h"
 #include "ui/cp932_codec.h"
 
 namespace {

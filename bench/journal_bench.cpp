@@ -17,7 +17,7 @@
 #include "core/recording.h"
 #include "journal/journal.h"
 #include "journal/journal_file.h"
-#include "journal/unsaved_run.h"
+#include "recovery/unsaved_run.h"
 
 namespace kiroku::bench {
 namespace {

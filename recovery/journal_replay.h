@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/game_clock.h"
-#include "core/headless_screens.h"
 #include "journal/journal.h"
+#include "recovery/headless_screens.h"
 #include "setup/setup_sheet.h"
 
 namespace kiroku {

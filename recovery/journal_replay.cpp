@@ -1,4 +1,4 @@
-#include "journal/journal_replay.h"
+#include "recovery/journal_replay.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,11 +1,11 @@
-#include "journal/unsaved_run.h"
+#include "recovery/unsaved_run.h"
 
 #include <algorithm>
 
 #include "journal/journal.h"
 #include "journal/journal_file.h"
-#include "journal/journal_replay.h"
 #include "journal/run_names.h"
+#include "recovery/journal_replay.h"
 
 namespace kiroku {
 

@@ -6,7 +6,7 @@
 
 #include "journal/journal.h"
 #include "journal/journal_file.h"
-#include "journal/unsaved_run.h"
+#include "recovery/unsaved_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace kiroku {
