@@ -19,7 +19,7 @@
 #include "app/journal_folder.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
-#include "journal/journal_file.h"
+#include "files/platform_file.h"
 #include "journal/run_names.h"
 #include "recovery/journal_replay.h"
 #include "recovery/unsaved_run.h"
@@ -100,7 +100,7 @@ std::string ShownStart(const std::string& stamp) {  // YYYYMMDD-HHMMSS
 // orders them.
 std::vector<std::string> Journals(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& e : kiroku::run_names::Journals(kiroku::journal_file::ListFiles(folder))) names.push_back(e.name);
+  for (const auto& e : kiroku::run_names::Journals(kiroku::platform::ListFiles(folder))) names.push_back(e.name);
   return names;
 }
 
@@ -135,7 +135,7 @@ int List(const std::string& folder) {
   for (const auto& name : names) {
     ++n;
     std::string bytes;
-    if (!kiroku::journal_file::ReadAll(folder + "/" + name, bytes)) {
+    if (!kiroku::platform::ReadAll(folder + "/" + name, bytes)) {
       Say(stdout, "%3d  %s  cannot be read\n", n, name.c_str());
       continue;
     }
@@ -188,7 +188,7 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
   if (path.empty()) return kFault;
 
   std::string bytes;
-  if (!kiroku::journal_file::ReadAll(path, bytes)) {
+  if (!kiroku::platform::ReadAll(path, bytes)) {
     Say(stderr, "kiroku-recover: cannot read the journal %s\n", path.c_str());
     return kFault;
   }

@@ -51,7 +51,7 @@ bool Newer(std::string_view a, std::string_view b) {
   return std::tie(x.stamp, x.pid, x.copy) > std::tie(y.stamp, y.pid, y.copy);
 }
 
-std::vector<journal_file::Entry> Journals(std::vector<journal_file::Entry> files) {
+std::vector<platform::Entry> Journals(std::vector<platform::Entry> files) {
   std::erase_if(files, [](const auto& e) { return Base(e.name).empty(); });
   std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return Newer(Base(a.name), Base(b.name)); });
   return files;

@@ -4,7 +4,7 @@
 #include <QEvent>
 #include <QPointer>
 
-#include "journal/journal_file.h"
+#include "files/platform_file.h"
 #include "setup/backup.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -97,7 +97,7 @@ bool OfferUnsavedRun() {
     else
       RetireRun(g_folder, run);
     std::string bytes;
-    if (goOn && journal_file::ReadAll(run.path, bytes)) {
+    if (goOn && platform::ReadAll(run.path, bytes)) {
       ContinueRun(bytes);
       return;
     }
