@@ -31,7 +31,7 @@ using kiroku::JournalReplay;
 using kiroku::Text;
 
 // The one contract of the exit status, as the README states it.
-constexpr int kWritten = 0, kFault = 1, kUsage = 2, kPartial = 3;
+constexpr int kWritten = 0, kFault = 1, kUsage = 2, kPartial = 3, kSomeWritten = 4;
 
 const char* const kUsageText =
     "usage: kiroku-recover --list\n"
@@ -47,7 +47,8 @@ const char* const kUsageText =
     "  --version   the version and the licence\n"
     "\n"
     "exit status: 0 written or listed; 1 a fault, nothing written; 2 wrong arguments;\n"
-    "3 written, but only up to a damaged line of the journal\n";
+    "3 written, but only up to a damaged line of the journal; 4 a fault after some of\n"
+    "the files were written, which the message names\n";
 
 // Text for the operator, UTF-8 within the program. A Windows console is
 // given UTF-16, and anything else there the system's code page (CP932).
@@ -216,6 +217,7 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
     replay.sheet().setEdit(21, namePart);
   }
   const auto names = replay.fileNames();
+  std::size_t written = 0;
   try {
     std::vector<Text> taken, links;
     for (const auto& name : names) {
@@ -233,11 +235,16 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
           taken.empty() ? "" : " (--force replaces existing files)");
       return kFault;
     }
-    replay.writeFiles();
+    replay.writeFiles(&written);
   } catch (const kiroku::IoError& e) {
     Say(stderr, "kiroku-recover: writing into %s failed: %s (code %d)\n", out.c_str(), Shown(e.message()).c_str(),
         e.code());
-    return kFault;
+    if (written == 0) return kFault;
+    for (std::size_t i = 0; i < written; ++i)
+      Say(stderr, "kiroku-recover: %s/%s was written before the failure\n", out.c_str(), Shown(names[i]).c_str());
+    for (std::size_t i = written; i < names.size(); ++i)
+      Say(stderr, "kiroku-recover: %s/%s was not written\n", out.c_str(), Shown(names[i]).c_str());
+    return kSomeWritten;
   }
   Say(stdout, "run of %s (process %ld): %s records replayed; team 1: %d events, team 2: %d events\n",
       ShownStart(s.started).c_str(), s.pid, std::to_string(s.records).c_str(), s.events[0], s.events[1]);

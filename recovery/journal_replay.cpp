@@ -175,9 +175,16 @@ std::vector<Text> JournalReplay::fileNames() const {
   return {prefix + "list.xls", prefix + "table.xls", kBackupFileName};
 }
 
-void JournalReplay::writeFiles() {
-  SaveResults(sheet_, recording_);
+void JournalReplay::writeFiles(std::size_t* written) {
+  std::size_t done = 0;
+  const auto count = [&] {
+    if (written) *written = ++done;
+  };
+  if (written) *written = 0;
+  SaveResults(sheet_, recording_, count);
+  count();
   SaveSetupBackup(sheet_);
+  count();
 }
 
 }  // namespace kiroku
