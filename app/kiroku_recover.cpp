@@ -2,7 +2,6 @@
 // of a run from its journal with no screen, through the same logic.
 #include <QCoreApplication>
 #include <QDir>
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <exception>
@@ -17,9 +16,9 @@
 #endif
 
 #include "app/journal_folder.h"
+#include "core/number.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
-#include "files/platform_file.h"
 #include "journal/run_names.h"
 #include "recovery/journal_replay.h"
 #include "recovery/unsaved_run.h"
@@ -91,10 +90,13 @@ void Put(FILE* stream, const std::string& utf8) {
 
 std::string Shown(const Text& cp932) { return kiroku::ui::codec::Decode(cp932).toStdString(); }
 
-std::string ShownStart(const std::string& stamp) {  // YYYYMMDD-HHMMSS
-  if (stamp.size() != 15) return stamp;
-  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(9, 2) + ":" +
-         stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+std::string ShownStart(const std::string& text) {
+  kiroku::run_names::Stamp s;
+  if (!kiroku::run_names::ParseStamp(text, s)) return text;
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "%04d-%02d-%02d %02d:%02d:%02d", s.year, s.month, s.day, s.hour, s.minute,
+                s.second);
+  return shown;
 }
 
 // The journals, newest first by the start time in their names, as kiroku
@@ -103,10 +105,6 @@ std::vector<std::string> Journals(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : kiroku::run_names::Journals(kiroku::platform::ListFiles(folder))) names.push_back(e.name);
   return names;
-}
-
-bool IsNumber(const std::string& s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The part of a file-name prefix after its last folder separator, read as
@@ -161,9 +159,10 @@ std::string ChosenJournal(const std::string& folder, const std::optional<std::st
         folder.c_str());
     return {};
   }
-  if (IsNumber(*which)) {
+  if (kiroku::IsDigits(*which)) {
     const auto names = Journals(folder);
-    const std::size_t n = which->size() > 9 ? 0 : std::stoul(*which);
+    std::size_t n = 0;
+    if (which->size() > 9 || !kiroku::ParseNumber(*which, n)) n = 0;
     if (n < 1 || n > names.size()) {
       Say(stderr, "kiroku-recover: there is no journal number %s (there are %s; see --list)\n", which->c_str(),
           std::to_string(names.size()).c_str());

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "core/number.h"
 #include "files/platform_file.h"
 #include "journal/run_names.h"
 
@@ -52,13 +53,6 @@ bool Unescape(std::string_view field, Text& out) {
     }
   }
   return true;
-}
-
-template <typename T>
-bool ParseNumber(std::string_view s, T& value, int base = 10) {
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-  return ec == std::errc() && end == s.data() + s.size();
 }
 
 }  // namespace

@@ -32,6 +32,13 @@ bool Newer(std::string_view a, std::string_view b);
 // The journals among a folder's files, newest first.
 std::vector<platform::Entry> Journals(std::vector<platform::Entry> files);
 
+// A run's local start time, "YYYYMMDD-HHMMSS", in its parts; false when the
+// text is not one.
+struct Stamp {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+bool ParseStamp(std::string_view text, Stamp& stamp);
+
 // Seconds since 1970-01-01 UTC of a local "YYYYMMDD-HHMMSS"; false when it is not one.
 bool StampSeconds(const std::string& stamp, std::int64_t& seconds);
 
