@@ -17,12 +17,12 @@
 
 #include "app/journal_folder.h"
 #include "core/number.h"
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
 #include "journal/run_names.h"
 #include "recovery/journal_replay.h"
 #include "recovery/unsaved_run.h"
-#include "ui/cp932_codec.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ void Put(FILE* stream, const std::string& utf8) {
   Put(stream, text);
 }
 
-std::string Shown(const Text& cp932) { return kiroku::ui::codec::Decode(cp932).toStdString(); }
+std::string Shown(const Text& cp932) { return kiroku::codec::Utf8(kiroku::codec::Decode(cp932)); }
 
 std::string ShownStart(const std::string& text) {
   kiroku::run_names::Stamp s;

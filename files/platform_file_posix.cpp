@@ -2,7 +2,6 @@
 // failure has on the platform where the operator's codes come from.
 #include <dirent.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
 
@@ -63,23 +63,6 @@ std::string FollowLinks(std::string path) {
     path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
   }
   throw IoError(CodeOf(ELOOP));
-}
-
-// The character of a single byte that iconv's tables leave out, in UTF-8; false for any other byte.
-bool AppendLoneByte(std::string& out, unsigned char b) {
-  for (const auto& m : cp932::kLoneBytes) {
-    if (m.byte != b) continue;
-    const unsigned c = m.ch;  // U+0080 to U+FFFF
-    if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-    } else {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (c & 0x3F));
-    return true;
-  }
-  return false;
 }
 
 // Some of the bytes: how many, or -1 with errno set.
@@ -168,25 +151,10 @@ int Publish(int fd, const std::string& named, const std::string& path) {
 
 NativeName ToNativeName(const Text& cp932Name) {
   if (cp932Name.empty() || cp932Name.find('\0') != Text::npos) throw IoError(3);
-  iconv_t cd = ::iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw IoError(3);
-  std::string out;
   bool ok = true;
-  for (size_t i = 0; ok && i < cp932Name.size();) {
-    const size_t n = cp932::CharLength(cp932Name, i);
-    if (n == 2 || !AppendLoneByte(out, static_cast<unsigned char>(cp932Name[i]))) {
-      char buf[8];
-      char* in = const_cast<char*>(cp932Name.data() + i);
-      size_t inLeft = n, outLeft = sizeof buf;
-      char* o = buf;
-      ok = ::iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
-      out.append(buf, sizeof buf - outLeft);
-    }
-    i += n;
-  }
-  ::iconv_close(cd);
+  const std::u16string name = codec::Decode(cp932Name, &ok);
   if (!ok) throw IoError(3);
-  return out;
+  return codec::Utf8(name);
 }
 
 int CodeFromPlatformError(unsigned long err) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <string>
 
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
 
@@ -228,12 +229,10 @@ HANDLE OpenForReading(const std::wstring& name, DWORD flags) {
 
 NativeName ToNativeName(const Text& cp932Name) {
   if (cp932Name.empty()) throw IoError(3);
-  const int size = static_cast<int>(cp932Name.size());
-  const int n = ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932Name.data(), size, nullptr, 0);
-  if (n <= 0) throw IoError(3);
-  NativeName wide(static_cast<std::size_t>(n), L'\0');
-  if (::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932Name.data(), size, wide.data(), n) != n)
-    throw IoError(3);
+  bool ok = true;
+  const std::u16string name = codec::Decode(cp932Name, &ok);
+  if (!ok) throw IoError(3);
+  const NativeName wide(name.begin(), name.end());
   // A NUL would cut the name short, a colon make it a stream, a trailing dot
   // vanish, and too long a name is "not found" on some file systems only when
   // the finished file is renamed: the operator is told it is a bad name, at
