@@ -2,6 +2,18 @@
 
 namespace kiroku::codec {
 
+std::u16string DecodeEach(std::string_view bytes, bool* ok,
+                          const std::function<Piece(std::string_view rest, std::u16string& out)>& read) {
+  if (ok) *ok = true;
+  std::u16string out;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Piece piece = read(bytes.substr(i), out);
+    if (!piece.character && ok) *ok = false;
+    i += piece.size;
+  }
+  return out;
+}
+
 std::string Utf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -58,45 +58,34 @@ void AppendUtf16(std::u16string& out, const std::string& le) {
 }  // namespace
 
 std::u16string Decode(std::string_view bytes, bool* ok) {
-  if (ok) *ok = true;
   Converter cd("UTF-16LE", "CP932");
-  std::u16string out;
   std::string le;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    std::size_t n = cp932::CharLength(bytes, i);
-    bool done = false;
-    if (cp932::IsLeadByte(b) && n == 1) {  // a lead byte at the end is half a character
-      done = true;
-      if (ok) *ok = false;
-    } else if (n == 2 && !IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+  return DecodeEach(bytes, ok, [&](std::string_view rest, std::u16string& out) -> Piece {
+    const auto b = static_cast<unsigned char>(rest[0]);
+    const std::size_t n = cp932::CharLength(rest, 0);
+    if (cp932::IsLeadByte(b) && n == 1) return {1, false};  // a lead byte at the end is half a character
+    if (n == 2 && !IsTrailByte(static_cast<unsigned char>(rest[1]))) {
       // The second byte is read on its own, except FD to FF: they are bad too.
       out += kBadPair;
-      if (static_cast<unsigned char>(bytes[i + 1]) >= 0xFD)
-        out += kBadPair;
-      else
-        n = 1;
-      done = true;
-      if (ok) *ok = false;
-    } else if (n == 1) {
+      if (static_cast<unsigned char>(rest[1]) < 0xFD) return {1, false};
+      out += kBadPair;
+      return {2, false};
+    }
+    if (n == 1) {
       for (const auto& m : cp932::kLoneBytes) {
         if (m.byte != b) continue;
         out += m.ch;
-        done = true;
+        return {1, true};
       }
     }
-    if (!done) {
-      le.clear();
-      if (cd.convert(bytes.data() + i, n, le)) {
-        AppendUtf16(out, le);
-      } else {
-        out += u'\uFFFD';
-        if (ok) *ok = false;
-      }
+    le.clear();
+    if (!cd.convert(rest.data(), n, le)) {
+      out += u'\uFFFD';
+      return {n, false};
     }
-    i += n;
-  }
-  return out;
+    AppendUtf16(out, le);
+    return {n, true};
+  });
 }
 
 Text Encode(std::u16string_view text, bool* ok) {

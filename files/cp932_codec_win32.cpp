@@ -24,15 +24,12 @@ std::u16string Decode(std::string_view bytes, bool* ok) {
   std::u16string out;
   if (bytes.empty() || DecodeStrict(bytes.data(), static_cast<int>(bytes.size()), out)) return out;
   // Character by character, so that one bad pair costs only itself.
-  for (size_t i = 0; i < bytes.size();) {
-    const size_t n = cp932::CharLength(bytes, i);
-    if (!DecodeStrict(bytes.data() + i, static_cast<int>(n), out)) {
-      out += u'\uFFFD';
-      if (ok) *ok = false;
-    }
-    i += n;
-  }
-  return out;
+  return DecodeEach(bytes, ok, [](std::string_view rest, std::u16string& text) -> Piece {
+    const size_t n = cp932::CharLength(rest, 0);
+    if (DecodeStrict(rest.data(), static_cast<int>(n), text)) return {n, true};
+    text += u'\uFFFD';
+    return {n, false};
+  });
 }
 
 Text Encode(std::u16string_view text, bool* ok) {

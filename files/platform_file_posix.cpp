@@ -65,6 +65,14 @@ std::string FollowLinks(std::string path) {
   throw IoError(CodeOf(ELOOP));
 }
 
+// True, with errno set, when a test makes this attempt at a step fail.
+bool Fails(Step step) {
+  unsigned long injected = 0;
+  if (!Injected(step, injected)) return false;
+  errno = static_cast<int>(injected);
+  return true;
+}
+
 // Some of the bytes: how many, or -1 with errno set.
 ssize_t WriteSome(int fd, const char* data, size_t size) {
   for (;;) {
@@ -89,11 +97,7 @@ bool WriteAll(int fd, const char* data, size_t size, int& err) {
 // The file's bytes on the disk (its data only, when that is all that changed);
 // false with errno set.
 bool Sync(int fd, bool dataOnly) {
-  unsigned long injected = 0;
-  if (Injected(Step::Sync, injected)) {
-    errno = static_cast<int>(injected);
-    return false;
-  }
+  if (Fails(Step::Sync)) return false;
   for (;;) {
     if ((dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0) return true;
     if (errno != EINTR) return false;
@@ -190,14 +194,7 @@ int CodeFromPlatformError(unsigned long err) {
 }
 
 namespace {
-int Rename(const char* from, const char* to) {
-  unsigned long injected = 0;
-  if (Injected(Step::Rename, injected)) {
-    errno = static_cast<int>(injected);
-    return -1;
-  }
-  return ::rename(from, to);
-}
+int Rename(const char* from, const char* to) { return Fails(Step::Rename) ? -1 : ::rename(from, to); }
 }  // namespace
 
 bool CanCreateFilesIn(const Text& cp932Folder) {
@@ -350,14 +347,7 @@ bool TryLock(int fd) {
   return rc == 0;
 }
 
-bool Lock(int fd) {
-  unsigned long injected = 0;
-  if (Injected(Step::Lock, injected)) {
-    errno = static_cast<int>(injected);
-    return false;
-  }
-  return TryLock(fd);
-}
+bool Lock(int fd) { return !Fails(Step::Lock) && TryLock(fd); }
 
 }  // namespace
 

@@ -166,12 +166,18 @@ DWORD Retrying(Attempt&& attempt) {
   return err;
 }
 
+// True, with the error in GetLastError(), when a test makes this attempt at a step fail.
+bool Fails(Step step) {
+  unsigned long injected = 0;
+  if (!Injected(step, injected)) return false;
+  ::SetLastError(static_cast<DWORD>(injected));
+  return true;
+}
+
 // One try at the rename, or the failure a test asked for.
 template <class Rename>
 DWORD RenameOnce(Rename&& rename) {
-  unsigned long injected = 0;
-  if (Injected(Step::Rename, injected)) return static_cast<DWORD>(injected);
-  return rename();
+  return Fails(Step::Rename) ? ::GetLastError() : rename();
 }
 
 // Some of the bytes: how many, or -1 with the error in GetLastError().
@@ -192,14 +198,7 @@ bool WriteAll(HANDLE h, const char* data, std::size_t size) {
 }
 
 // The file's bytes on the disk; false with the error in GetLastError().
-bool Sync(HANDLE h) {
-  unsigned long injected = 0;
-  if (Injected(Step::Sync, injected)) {
-    ::SetLastError(static_cast<DWORD>(injected));
-    return false;
-  }
-  return ::FlushFileBuffers(h) != 0;
-}
+bool Sync(HANDLE h) { return !Fails(Step::Sync) && ::FlushFileBuffers(h) != 0; }
 
 // A new file of a short 8.3 name of its own in a folder ("" for the working
 // one, else ending in its separator), so that it fits wherever the folder is.
@@ -492,14 +491,7 @@ bool TryLock(HANDLE h) {
   return ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
 
-bool Lock(HANDLE h) {
-  unsigned long injected = 0;
-  if (Injected(Step::Lock, injected)) {
-    ::SetLastError(static_cast<DWORD>(injected));
-    return false;
-  }
-  return TryLock(h);
-}
+bool Lock(HANDLE h) { return !Fails(Step::Lock) && TryLock(h); }
 
 }  // namespace
 
