@@ -25,7 +25,7 @@
 
 namespace kiroku {
 
-namespace journal_file {
+namespace platform {
 class AppendFile;
 }
 
@@ -96,8 +96,8 @@ struct JournalOptions {
   int keepNewest = 50;                           // journals with something in them that are kept whatever their age
   int keepDays = 30;                             // older journals beyond those are removed
   std::chrono::milliseconds failingAfter{2000};  // failing this long is reported
-  // Makes the journal's file; journal_file::CreateNew unless a test stands in.
-  std::function<std::unique_ptr<journal_file::AppendFile>(const std::string& path, bool& exists)> create;
+  // Makes the journal's file; platform::CreateNew unless a test stands in.
+  std::function<std::unique_ptr<platform::AppendFile>(const std::string& path, bool& exists)> create;
 };
 
 // The journal of this run in a folder, named by the run's start time and
@@ -137,7 +137,7 @@ class JournalWriter : public Journal {
   const std::string folder_;
   const JournalOptions options_;
   std::string base_;  // the file name without ".journal"
-  std::unique_ptr<journal_file::AppendFile> file_;  // the writer thread's alone
+  std::unique_ptr<platform::AppendFile> file_;  // the writer thread's alone
 
   mutable std::mutex mutex_;
   std::string queue_;  // lines not yet taken by the writer

@@ -4,7 +4,8 @@
 #include <QEvent>
 #include <QPointer>
 
-#include "journal/journal_file.h"
+#include "files/platform_file.h"
+#include "journal/run_names.h"
 #include "setup/backup.h"
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
@@ -31,12 +32,6 @@ class QuitWatch : public QObject {
     return QObject::eventFilter(watched, event);
   }
 };
-
-int Number(std::string_view s, std::size_t at, std::size_t n) {
-  int v = 0;
-  for (std::size_t i = at; i < at + n && i < s.size(); ++i) v = v * 10 + (s[i] - '0');
-  return v;
-}
 
 bool EventUnderWay() {
   const int team = Rec().CurrentEvent.team;
@@ -69,12 +64,10 @@ void SetUnsavedRuns(RunFinder find, RunRetirer retire) {
 }
 
 QString OfferText(const UnsavedRun& run) {
-  const std::string_view s = run.started;  // YYYYMMDD-HHMMSS
-  const QString when = QStringLiteral("%1月%2日 %3:%4")
-                           .arg(Number(s, 4, 2))
-                           .arg(Number(s, 6, 2))
-                           .arg(Number(s, 9, 2))
-                           .arg(Number(s, 11, 2), 2, 10, QLatin1Char('0'));
+  run_names::Stamp s;
+  run_names::ParseStamp(run.started, s);
+  const QString when =
+      QStringLiteral("%1月%2日 %3:%4").arg(s.month).arg(s.day).arg(s.hour).arg(s.minute, 2, 10, QLatin1Char('0'));
   return QStringLiteral("前回の記録は保存されていません。\n（%1 開始、%2 %3 件・%4 %5 件）\n続きから記録しますか？")
       .arg(when, FromCp932(run.team1))
       .arg(run.events[0])
@@ -97,7 +90,7 @@ bool OfferUnsavedRun() {
     else
       RetireRun(g_folder, run);
     std::string bytes;
-    if (goOn && journal_file::ReadAll(run.path, bytes)) {
+    if (goOn && platform::ReadAll(run.path, bytes)) {
       ContinueRun(bytes);
       return;
     }

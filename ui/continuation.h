@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "journal/journal_replay.h"
-#include "journal/unsaved_run.h"
+#include "recovery/journal_replay.h"
+#include "recovery/unsaved_run.h"
 
 namespace kiroku::ui {
 
