@@ -1,7 +1,9 @@
 # The Windows build: its suite under Wine, and the program with its own Qt.
 WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
-# librsvg2-bin and icoutils draw the icon, nsis makes the installer, git the source archive.
-WINDOWS_PACKAGES=("${WINDOWS_TEST_PACKAGES[@]}" qt6-base-dev-tools xz-utils dpkg-dev librsvg2-bin icoutils nsis git)
+# librsvg2-bin and icoutils draw the icon, nsis makes the installer, git the source archive,
+# python3-pefile puts the icon and version into the programs.
+WINDOWS_PACKAGES=("${WINDOWS_TEST_PACKAGES[@]}" qt6-base-dev-tools xz-utils dpkg-dev librsvg2-bin icoutils nsis git
+                  python3-pefile)
 
 # Installs the Debian packages that are missing, and nothing when all are there.
 ensure_packages() {
