@@ -146,7 +146,8 @@ if [ $status -eq 0 ]; then
 fi
 
 # The copy of 集計 under Wine is the Linux build's, Unicode text with 佐藤 in it.
-if [ -s "$out/windows-copied.txt" ] && cmp "$out/windows-copied.txt" "$out/linux-copied.txt" &&
+# Wine hands the desktop the Windows clipboard's text with its CR LF as LF.
+if [ -s "$out/windows-copied.txt" ] && cmp "$out/windows-copied.txt" <(tr -d '\r' <"$out/linux-copied.txt") &&
   grep -qF 佐藤 "$out/windows-copied.txt"; then
   echo "same text: 集計's copy ($(wc -c <"$out/windows-copied.txt") bytes)"
 else
