@@ -100,8 +100,8 @@ struct JournalOptions {
   std::function<std::unique_ptr<journal_file::AppendFile>(const std::string& path, bool& exists)> create;
 };
 
-// The journal of this run in a folder, named by the run's start time and
-// process id, and locked while the run lives. The screen thread only appends
+// The journal of this run in a folder, named by the run's start time, process
+// id and count among the folder's runs (journal/run_names.h), and locked while the run lives. The screen thread only appends
 // to memory and wakes the writer's own thread, which writes the records and
 // makes them durable; while nothing comes, that thread sleeps. A folder or
 // file that fails never stops the recording: the writer keeps the records,
@@ -136,7 +136,8 @@ class JournalWriter : public Journal {
 
   const std::string folder_;
   const JournalOptions options_;
-  std::string base_;  // the file name without ".journal"
+  std::string base_;  // the file name without its count and ".journal"
+  long sequence_ = 1;  // the run's count in the folder
   std::unique_ptr<journal_file::AppendFile> file_;  // the writer thread's alone
 
   mutable std::mutex mutex_;

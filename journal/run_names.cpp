@@ -30,16 +30,25 @@ std::string_view Base(std::string_view fileName, std::string_view suffix) {
 
 RunName Parse(std::string_view base) {
   RunName name;
-  if (!Digits(base, 0, 8) || base.size() < 17 || base[8] != '-' || !Digits(base, 9, 6) || base[15] != '-')
+  if (!Digits(base, 0, 8) || base.size() < 17 || base[8] != '-' || !Digits(base, 9, 6) || base[15] != '-' ||
+      base.back() == '-')
     return name;
+  // PID, then perhaps "rN", then perhaps the copy's number.
   std::string_view rest = base.substr(16);
-  const auto dash = rest.find('-');
-  long pid = 0;
+  const auto next = [&rest] {
+    const auto dash = rest.find('-');
+    const std::string_view part = rest.substr(0, dash);
+    rest = dash == std::string_view::npos ? std::string_view() : rest.substr(dash + 1);
+    return part;
+  };
+  long pid = 0, sequence = 0;
   int copy = 1;
-  if (!Number(rest.substr(0, dash), pid)) return name;
-  if (dash != std::string_view::npos && (!Number(rest.substr(dash + 1), copy) || copy < 2)) return name;
+  if (!Number(next(), pid)) return name;
+  if (rest.starts_with('r') && (!Number(next().substr(1), sequence) || sequence < 1)) return name;
+  if (!rest.empty() && (!Number(next(), copy) || copy < 2 || !rest.empty())) return name;
   name.stamp.assign(base.substr(0, 15));
   name.pid = pid;
+  name.sequence = sequence;
   name.copy = copy;
   return name;
 }
@@ -48,7 +57,15 @@ bool Newer(std::string_view a, std::string_view b) {
   const RunName x = Parse(a), y = Parse(b);
   if (x.stamp.empty() != y.stamp.empty()) return y.stamp.empty();
   if (x.stamp.empty()) return a > b;
-  return std::tie(x.stamp, x.pid, x.copy) > std::tie(y.stamp, y.pid, y.copy);
+  return std::tie(x.sequence, x.stamp, x.pid, x.copy) > std::tie(y.sequence, y.stamp, y.pid, y.copy);
+}
+
+long NextSequence(const std::vector<journal_file::Entry>& files) {
+  long last = 0;
+  for (const auto& e : files)
+    for (const std::string_view suffix : {kJournalSuffix, kAnsweredSuffix})
+      if (const auto base = Base(e.name, suffix); !base.empty()) last = std::max(last, Parse(base).sequence);
+  return last + 1;
 }
 
 std::vector<journal_file::Entry> Journals(std::vector<journal_file::Entry> files) {
