@@ -18,6 +18,9 @@
 #include "ui/Unit5.h"
 #include "ui/application.h"
 #include "ui/continuation.h"
+#include "ui/journal_warning.h"
+#include "ui/offer.h"
+#include "ui/quit_watch.h"
 #include "ui/cp932.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
@@ -81,6 +84,13 @@ QStringList Kinds(const std::string& journal) {
   return kinds.mid(1);
 }
 
+// The message box on the screen, if one is shown.
+QMessageBox* ShownBox() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
+  return nullptr;
+}
+
 }  // namespace
 
 class UiTest : public QObject {
@@ -109,6 +119,12 @@ class UiTest : public QObject {
     fillSheet();
     toRecording();
     Click(Form2, 33);
+  }
+  // The start-up choice closed, and this run recording into the journal given.
+  void recordInto(MemoryJournal& journal) {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    AttachJournal(Sheet(), Rec(), &journal);
   }
   // The screens made again, as at the start of the next run, with a journal
   // and an unsaved run to offer whose journal is the one given.
@@ -456,16 +472,11 @@ class UiTest : public QObject {
   void theOfferBoxAnswersByEnterEscapeAndItsCloseControl() {
     SetQuestionBox({});
     QList<int> answers;
-    auto shownBox = [] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
-      return static_cast<QMessageBox*>(nullptr);
-    };
     for (int way = 0; way < 3; ++way) {
       Ask(QStringLiteral("?"), QStringLiteral("続きから記録"), QStringLiteral("新しく始める"),
           [&answers](bool yes) { answers << yes; });
-      QTRY_VERIFY(shownBox());
-      QMessageBox* box = shownBox();
+      QTRY_VERIFY(ShownBox());
+      QMessageBox* box = ShownBox();
       QCOMPARE(box->icon(), QMessageBox::Question);
       QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
       QCOMPARE(box->windowModality(), Qt::ApplicationModal);
@@ -494,13 +505,71 @@ class UiTest : public QObject {
     QCOMPARE(Kinds(next.bytes), QStringList());
   }
 
+  // Only the operator answers: a quit, or the end of the session as Windows
+  // tells it (WM_ENDSESSION), closes the box and leaves the run to be offered.
+  void aQuitWhileTheOfferIsUpAnswersNothing() {
+    SetQuestionBox({});
+    MemoryJournal next[2];
+    for (int way = 0; way < 2; ++way) {
+      nextRunOffering(MemoryJournal().bytes, next[way]);
+      QTRY_VERIFY(ShownBox());
+      if (way == 0) {
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+      } else {
+        SetProgramEnding();  // what the session's end does first
+        ShownBox()->close();
+      }
+      QTest::qWait(20);
+      QVERIFY(!ShownBox());
+      QCOMPARE(retired_, QStringList());
+      QVERIFY(!Form5->isVisible());
+    }
+  }
+
+  // Read first, retired after: a run that cannot be read is offered again.
+  void aRunThatCannotBeReadStaysToBeOffered() {
+    MemoryJournal next;
+    nextRunOffering(MemoryJournal().bytes, next);
+    QFile::remove(QStringLiteral("last.journal"));  // gone before the answer
+    QTRY_VERIFY(Form5->isVisible());
+    QCOMPARE(errors_, QStringList{QStringLiteral("kiroku|ファイルが見つかりません.")});
+    QCOMPARE(retired_, QStringList());
+  }
+
+  // Continued up to a line changed on disk, and told once, between events.
+  void aDamagedJournalIsContinuedAsFarAsItReadsAndSaysSo() {
+    MemoryJournal first;
+    recordInto(first);
+    startedGame();
+    for (int team : {1, 2}) {
+      Click(Form2, team == 1 ? 1 : 17);
+      Click(Form3, 1);
+      Click(Form4, 1);
+    }
+    std::string journal = first.bytes;
+    journal[journal.rfind("\tplayer\t") + 6] = 'R';  // team 2's event
+    MemoryJournal next;
+    nextRunOffering(journal, next);
+    QTRY_VERIFY(Form2->isVisible());
+    QCOMPARE(Cell(Form2->StringGrid1, 1, 1), QStringLiteral("佐藤"));
+    QCOMPARE(Cell(Form2->StringGrid2, 1, 1), QString());
+    QCOMPARE(retired_, QStringList{QStringLiteral("last.journal")});
+    const QString expected = QStringLiteral(
+        "kiroku|記録の控え（ジャーナル）の一部が読めませんでした。読めたところまでを復元しました。"
+        "試合の後、必ず「データ保存」を押してください。");
+    QTRY_COMPARE(warnings_, QStringList{expected});
+    Click(Form2, 2);
+    Click(Form3, 1);
+    Click(Form4, 1);
+    QCOMPARE(warnings_.size(), 1);
+  }
+
   // Continued twice over, a game half entered at its third stage, with a
   // correction of each kind before, writes what the first run would have.
   void aContinuedRunStandsWhereItStoppedTwiceOver() {
-    QTRY_VERIFY(Form5->isVisible());
-    Form5->close();
     MemoryJournal first;
-    AttachJournal(Sheet(), Rec(), &first);
+    recordInto(first);
     startedGame();
     Click(Form2, 1);
     Click(Form3, 11);  // 修正 at item 2
@@ -555,10 +624,8 @@ class UiTest : public QObject {
   }
 
   void aGameNeverSwitchedToRecordingContinuesOnTheSheet() {
-    QTRY_VERIFY(Form5->isVisible());
-    Form5->close();
     MemoryJournal first;
-    AttachJournal(Sheet(), Rec(), &first);
+    recordInto(first);
     fillSheet();
     const std::string journal = first.bytes;
     MemoryJournal next;
@@ -580,10 +647,8 @@ class UiTest : public QObject {
       DestroyForms();
       CreateForms();
       Form1->show();
-      QTRY_VERIFY(Form5->isVisible());
-      Form5->close();
       MemoryJournal& journal = journals[stage - 2];
-      AttachJournal(Sheet(), Rec(), &journal);
+      recordInto(journal);
       startedGame();
       Click(Form2, 1);
       if (stage == 3) Click(Form3, 1);
@@ -628,13 +693,8 @@ class UiTest : public QObject {
     CreateForms();
     Form1->show();
     JournalFailing();
-    auto shownBox = [] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
-      return static_cast<QMessageBox*>(nullptr);
-    };
-    QTRY_VERIFY(shownBox());
-    QMessageBox* box = shownBox();
+    QTRY_VERIFY(ShownBox());
+    QMessageBox* box = ShownBox();
     QCOMPARE(box->icon(), QMessageBox::Warning);
     QVERIFY(!box->isModal() && box->windowModality() == Qt::NonModal);
     QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
