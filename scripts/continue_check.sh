@@ -10,48 +10,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdotool import cmp; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
+for tool in Xvfb xdotool cmp; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)"; exit 2; }
 done
 work=$(mktemp -d)
-xvfb=
-kiroku=
-cleanup() {
-  [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-. "$root/scripts/xvfb.sh"
-export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
-start_xvfb 1280x800x24 "$work/xvfb.log" || exit 1
-xvfb=$XVFB_PID
-export DISPLAY=$XVFB_DISPLAY
-
-# Starts kiroku and waits for its first window, the caption given; a start
-# that cannot reach the display is tried again.
-launch() {
-  local caption=$1 attempt
-  for attempt in 1 2 3; do
-    "$build/app/kiroku" >>"$work/kiroku.log" 2>&1 &
-    kiroku=$!
-    for _ in $(seq 300); do
-      xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1 && return 0
-      kill -0 "$kiroku" 2>/dev/null || break
-      sleep 0.1
-    done
-    echo "kiroku showed no \"$caption\" (attempt $attempt):"; cat "$work/kiroku.log"
-    kill -9 "$kiroku" 2>/dev/null || true
-    wait "$kiroku" 2>/dev/null || true
-    kiroku=
-  done
-  return 1
-}
-quit() {  # ends kiroku at once, as a crash or a flat battery would
-  kill -9 "$kiroku"
-  wait "$kiroku" 2>/dev/null || true
-  kiroku=
-}
 . "$root/scripts/game_driver.sh"
+export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+use_display 1280x800x24 "$work/xvfb.log"
 
 # The game up to a player press whose event is left open.
 before_the_crash() {
@@ -79,7 +44,7 @@ before_the_crash() {
 }
 after_the_crash() {
   item2 2; item3 1
-  [ -z "${1:-}" ] || import -window root "$1"
+  [ -z "${1:-}" ] || shot "$1"
   event 1 2 1 3
   event 2 1 1 2
   click $rec 380 508; item3 3                            # 修正 on a continued event
@@ -94,34 +59,31 @@ backup_file() { printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n
 echo "--- never interrupted"
 export XDG_DATA_HOME=$work/data-whole
 mkdir -p "$work/whole" && cd "$work/whole" && backup_file
-launch settei || exit 1
+launch settei "$build/app/kiroku" || exit 1
 before_the_crash
 after_the_crash
-quit
+stop_program
 
 echo "--- killed after a player press, continued"
 export XDG_DATA_HOME=$work/data-continued
 mkdir -p "$work/continued" && cd "$work/continued" && backup_file
-launch settei || exit 1
+launch settei "$build/app/kiroku" || exit 1
 before_the_crash
 sleep 0.5                      # the journal writes within about 25 ms
-quit
+stop_program
 rm morvane.txt                 # the game must come back from the journal alone
-launch kiroku || { echo "FAILED: no offer of the unsaved game"; exit 1; }
+launch kiroku "$build/app/kiroku" || { echo "FAILED: no offer of the unsaved game"; exit 1; }
 sleep 0.3
-import -window root "$work/offer.png"
-offer=$(window kiroku) || exit 1
-xdotool mousemove --window "$offer" 20 20   # keys go where the pointer is
-sleep 0.1
-xdotool key Return             # the default answer: 続きから記録
+shot "$work/offer.png"
+answer Return                  # the default answer: 続きから記録
 window $pick2 >/dev/null || { echo "FAILED: the half-entered event's picker is not shown"; exit 1; }
 sleep 0.3
-import -window root "$work/continued.png"
+shot "$work/continued.png"
 if xdotool search --onlyvisible --name '^settei$' >/dev/null 2>&1; then
   echo "FAILED: the start-up choice was shown"; exit 1
 fi
 after_the_crash "$work/continued-recording.png"
-quit
+stop_program
 
 status=0
 for f in "$work/whole"/*; do

@@ -30,4 +30,5 @@ as_root() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
                 qt6-qpa-plugins fonts-ipafont-gothic)
 FUZZ_PACKAGES=(clang libclang-rt-dev)
-TEST_PACKAGES=(desktop-file-utils)
+# Xvfb and xdotool drive the real program; libfaketime gives it a clock gone back.
+TEST_PACKAGES=(desktop-file-utils xvfb xdotool faketime)

@@ -7,50 +7,21 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdotool import cmp; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick)"; exit 2; }
+for tool in Xvfb xdotool cmp; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)"; exit 2; }
 done
 work=$(mktemp -d)
-xvfb=
-kiroku=
-cleanup() {
-  [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-. "$root/scripts/xvfb.sh"
+. "$root/scripts/game_driver.sh"
 export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+use_display 1280x800x24 "$work/xvfb.log"
 
 mkdir -p "$work/run"
 cd "$work/run"
 # A backup file for "Back Up": team 1 佐藤軍, players ソン and B\2 (CP932).
 printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n' > morvane.txt
 
-# kiroku must be up with its start-up choice before any press; a program that
-# could not reach the display is told apart from one that is slow, and the
-# start is tried again on a new display.
-started=
-for attempt in 1 2 3; do
-  start_xvfb 1280x800x24 "$work/xvfb.log" || exit 1
-  xvfb=$XVFB_PID
-  export DISPLAY=$XVFB_DISPLAY
-  "$build/app/kiroku" >"$work/kiroku.log" 2>&1 &
-  kiroku=$!
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name '^settei$' >/dev/null 2>&1 && { started=1; break; }
-    kill -0 "$kiroku" 2>/dev/null || break
-    sleep 0.1
-  done
-  [ -n "$started" ] && break
-  echo "kiroku did not start on $DISPLAY (attempt $attempt):"; cat "$work/kiroku.log"
-  kill -9 "$kiroku" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  wait 2>/dev/null || true
-  kiroku= xvfb=
-done
-[ -n "$started" ] || exit 1
-
-. "$root/scripts/game_driver.sh"
+# kiroku must be up with its start-up choice before any press.
+launch settei "$build/app/kiroku" || exit 1
 
 click settei 114 228          # Back Up
 click settei 384 220          # OK
@@ -81,11 +52,9 @@ click $rec 644 508                                     # 画面切り替え
 typein $sheet 536 66 Pass2                             # a label renamed after recording
 click $sheet 552 448                                   # データ保存
 click $sheet 552 512                                   # データ登録
-import -window root "$work/before-kill.png"
+shot "$work/before-kill.png"
 sleep 0.3
-kill -9 "$kiroku"
-wait "$kiroku" 2>/dev/null || true
-kiroku=
+stop_program
 
 mkdir "$work/saved"
 mv ./*list.xls ./*table.xls morvane.txt "$work/saved/"

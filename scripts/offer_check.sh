@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Through the real program on Xvfb: no unsaved game is lost at the edges of
+# the offer at start. Each case plays a short game, kills kiroku with SIGKILL
+# and starts it again:
+#   quit    a SIGTERM while the offer is up answers nothing: the next start
+#           offers the game again
+#   clock   a game played under a clock gone back to 2000-01-01, after an
+#           offer answered 新しく始める there, is offered at the next start
+#   damage  a journal whose middle line was changed on disk is continued up to
+#           that line, and a box that blocks nothing says so
+#   scripts/offer_check.sh [build dir] [case...]   (KEEP_WORK=1 keeps the files and screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+shift || true
+cases=("$@")
+[ $# -gt 0 ] || cases=(quit clock damage)
+faketime=$(ls /usr/lib/*/faketime/libfaketimeMT.so.1 2>/dev/null | head -n 1)
+for tool in Xvfb xdotool; do
+  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)"; exit 2; }
+done
+[ -n "$faketime" ] || { echo "needs libfaketime (apt-get install faketime)"; exit 2; }
+work=$(mktemp -d)
+. "$root/scripts/game_driver.sh"
+export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+use_display 1280x800x24 "$work/xvfb.log"
+
+kiroku=$build/app/kiroku
+# A clock that starts at 2000-01-01 and runs on, for kiroku alone (its own
+# process, so that it can be killed), with the timers' steady clock as it is.
+flat_battery=(env LD_PRELOAD="$faketime" FAKETIME='@2000-01-01 10:00:00' DONT_FAKE_MONOTONIC=1
+              ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
+# A setup read back with "Back Up": a player on each team, a label for each item.
+backup_file() {
+  { printf 'A\r\nP\r\n'; printf '\r\n%.0s' {1..15}; printf 'B\r\nQ\r\n'; printf '\r\n%.0s' {1..15}
+    printf 'x\r\n'; printf '\r\n%.0s' {1..9}; printf 'y\r\n'; printf '\r\n%.0s' {1..9}; } >morvane.txt
+}
+# Starts kiroku ($@ before it, such as a clock of its own) and tells what it
+# shows first: the offer ("kiroku") or the start-up choice ("settei").
+start() {
+  launch '(kiroku|settei)' "$@" "$kiroku" || exit 1
+  sleep 0.3
+  if xdotool search --onlyvisible --name '^kiroku$' >/dev/null 2>&1; then shown=offer; else shown=choice; fi
+}
+# From the start-up choice: events recorded, then the run killed.
+game() {
+  click settei 114 228          # Back Up
+  click settei 384 220          # OK
+  click $sheet 412 512          # 入力切替
+  click $rec 92 508             # スタート
+  for ((e = 1; e <= $1; e++)); do event $((e % 2 + 1)) 1 1 1; done
+  sleep 0.5                     # the journal writes within about 25 ms
+  stop_program
+}
+failed() { echo "FAILED ($case): $*"; shot "$work/$case-failed.png"; this_failed=1 status=1; }
+
+case_quit() {
+  start; game 1
+  start
+  [ $shown = offer ] || { failed "no offer after the kill"; return; }
+  stop_program TERM             # a logoff while the question is up
+  start
+  [ $shown = offer ] || { failed "a SIGTERM while the offer was up retired the game"; return; }
+  stop_program
+}
+case_clock() {
+  start; game 1
+  start "${flat_battery[@]}"
+  [ $shown = offer ] || { failed "no offer after the kill"; return; }
+  answer Escape                 # 新しく始める, under the old date
+  window settei >/dev/null || { failed "no start-up choice after 新しく始める"; return; }
+  game 2
+  start "${flat_battery[@]}"
+  [ $shown = offer ] || { failed "the game played under the clock gone back was not offered"; return; }
+  stop_program
+}
+case_damage() {
+  start; game 3
+  local journal line
+  journal=$(ls "$XDG_DATA_HOME"/kiroku/journal/*.journal)
+  # The second event's player press: the first event before it stays whole.
+  line=$(awk -F'\t' '$3 == "player" { if (++n == 2) { print NR; exit } }' "$journal")
+  sed -i "${line}s/\\tplayer\\t/\\tplayeR\\t/" "$journal"
+  start
+  [ $shown = offer ] || { failed "no offer of the damaged journal"; return; }
+  answer Return                 # 続きから記録
+  window $rec >/dev/null || { failed "the game was not continued"; return; }
+  window kiroku 3 >/dev/null 2>&1 || { failed "the continuation said nothing of the damage"; return; }
+  shot "$work/damage-warning.png"
+  player 1 1                    # the box blocks nothing
+  window $pick2 >/dev/null || { failed "the warning blocked the recording screen"; return; }
+  stop_program
+}
+
+status=0
+for case in "${cases[@]}"; do
+  mkdir -p "$work/$case" && cd "$work/$case" && backup_file
+  export XDG_DATA_HOME=$work/$case/data
+  SECONDS=0 this_failed=
+  "case_$case"
+  stop_program
+  [ -n "$this_failed" ] || echo "ok ($case): ${SECONDS} s"
+done
+if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; else echo "files and screenshots in $work"; fi
+exit $status
