@@ -10,35 +10,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdotool cmp; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)"; exit 2; }
-done
-work=$(mktemp -d)
 . "$root/scripts/game_driver.sh"
-export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
-use_display 1280x800x24 "$work/xvfb.log"
+linux_check cmp
 
 # The game up to a player press whose event is left open.
 before_the_crash() {
-  click settei 114 228          # Back Up
-  click settei 384 220          # OK
-  typein $sheet 110 110 Zed      # team 1, player 4
-  click $sheet 176 516           # コピー
-  typein $sheet 225 30 Rivals    # team 2's name
-  typein $sheet 420 66 Shoot     # item-2 labels
-  typein $sheet 536 66 Pass
-  typein $sheet 420 282 Left     # item-3 labels
-  typein $sheet 536 282 Right
-  typein $sheet 652 282 右側      # typed as Japanese: CP932 in the files
-  typein $sheet 420 450 game_    # the file-name prefix
-  click $sheet 412 512           # 入力切替
-  click $rec 92 508              # スタート
+  filled_sheet
   click $rec 244 508             # 中断/再開: the clock stands at 00:00
-  event 1 1 1 1
-  event 2 2 2 2
-  player 1 4; click $pick2 564 396                       # 修正 on the item-2 picker
-  player 2 1; item2 1; click $pick3 508 360; item2 2; item3 1  # 修正 on the item-3 picker
-  click $rec 380 508; item3 2                            # 修正 on the recording screen
+  events_and_corrections
   event 1 4 2 1
   player 2 2                                             # half entered
 }
@@ -86,14 +65,5 @@ after_the_crash "$work/continued-recording.png"
 stop_program
 
 status=0
-for f in "$work/whole"/*; do
-  name=$(basename "$f")
-  if cmp "$f" "$work/continued/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; status=1; fi
-done
-[ "$(ls "$work/whole" | wc -l)" -eq 3 ] || { echo "files: $(ls "$work/whole")"; status=1; }
-if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then
-  rm -rf "$work"
-else
-  echo "files and screenshots in $work"
-fi
-exit $status
+same_files "$work/whole" "$work/continued" || status=1
+finish_check $status

@@ -13,6 +13,44 @@
 offx=${offx:-0} offy=${offy:-0} scale=${scale:-1} pause=${pause:-0.15} window_wait=${window_wait:-5}
 program=
 
+# needs TOOL...: ends the script (status 2) when a tool is not installed.
+needs() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "needs $tool (scripts/deps.sh lists the test packages)"; exit 2; }
+  done
+}
+# linux_display: an Xvfb of 1280x800 for the Linux program, its log in $work,
+# and kiroku's runtime folder there and a UTF-8 locale.
+linux_display() {
+  export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+  use_display 1280x800x24 "$work/xvfb.log"
+}
+# linux_check [TOOL...]: a check of the Linux program begins: Xvfb, xdotool
+# and the tools given are there, $work is new, and linux_display.
+linux_check() {
+  needs Xvfb xdotool "$@"
+  work=$(mktemp -d)
+  linux_display
+}
+# same_files EXPECTED GOT: the three files that データ保存 and データ登録
+# write, in both folders, byte for byte the same.
+same_files() {
+  local f name same=0
+  for f in "$1"/*; do
+    name=$(basename "$f")
+    if cmp "$f" "$2/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; same=1; fi
+  done
+  for f in "$1" "$2"; do [ "$(ls "$f" | wc -l)" -eq 3 ] || { echo "files in $f: $(ls "$f")"; same=1; }; done
+  return $same
+}
+# finish_check STATUS: exits with it, and keeps $work only when the check
+# failed or KEEP_WORK is set.
+finish_check() {
+  if [ "$1" -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; else echo "files and screenshots in $work"; fi
+  exit "$1"
+}
+
 # shot FILE: the whole screen, where ImageMagick is installed.
 shot() { ! command -v import >/dev/null || import -window root "$1" 2>/dev/null || true; }
 
@@ -24,6 +62,13 @@ window() {  # caption [seconds]: the visible window of a caption
   done
   echo "no window \"$1\"" >&2
   shot "$work/fail.png"
+  return 1
+}
+gone() {  # caption [seconds]: true once no window of the caption is visible
+  for _ in $(seq $((${2:-$window_wait} * 10))); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
   return 1
 }
 at() {  # x or y at 100 %, and the offset: within the X window
@@ -93,3 +138,30 @@ player() { click $rec $((116 + 88 * ((${2} - 1) % 8))) $(( ($1 == 1 ? 248 : 360)
 item2() { local x=(0 120 236 348 456 560); click $pick2 "${x[($1 - 1) % 5 + 1]}" $((104 + ($1 > 5 ? 88 : 0))); }
 item3() { local x=(0 104 228 352 472 592); click $pick3 "${x[($1 - 1) % 5 + 1]}" $((116 + ($1 > 5 ? 88 : 0))); }
 event() { player "$1" "$2"; item2 "$3"; item3 "$4"; }
+
+# From the start-up choice: a sheet read back with "Back Up" and typed on
+# (names, labels, one typed in Japanese, and the file-name prefix), then
+# 入力切替 and スタート.
+filled_sheet() {
+  click settei 114 228          # Back Up
+  click settei 384 220          # OK
+  typein $sheet 110 110 Zed      # team 1, player 4
+  click $sheet 176 516           # コピー
+  typein $sheet 225 30 Rivals    # team 2's name
+  typein $sheet 420 66 Shoot     # item-2 labels
+  typein $sheet 536 66 Pass
+  typein $sheet 420 282 Left     # item-3 labels
+  typein $sheet 536 282 Right
+  typein $sheet 652 282 右側      # typed as Japanese: CP932 in the files
+  typein $sheet 420 450 game_    # the file-name prefix
+  click $sheet 412 512           # 入力切替
+  click $rec 92 508              # スタート
+}
+# Two events, then a correction on each of the three screens.
+events_and_corrections() {
+  event 1 1 1 1
+  event 2 2 2 2
+  player 1 4; click $pick2 564 396                       # 修正 on the item-2 picker
+  player 2 1; item2 1; click $pick3 508 360; item2 2; item3 1  # 修正 on the item-3 picker
+  click $rec 380 508; item3 2                            # 修正 on the recording screen
+}

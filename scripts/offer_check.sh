@@ -16,14 +16,9 @@ shift || true
 cases=("$@")
 [ $# -gt 0 ] || cases=(quit clock damage)
 faketime=$(ls /usr/lib/*/faketime/libfaketimeMT.so.1 2>/dev/null | head -n 1)
-for tool in Xvfb xdotool; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)"; exit 2; }
-done
-[ -n "$faketime" ] || { echo "needs libfaketime (apt-get install faketime)"; exit 2; }
-work=$(mktemp -d)
 . "$root/scripts/game_driver.sh"
-export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
-use_display 1280x800x24 "$work/xvfb.log"
+[ -n "$faketime" ] || { echo "needs libfaketime (apt-get install faketime)"; exit 2; }
+linux_check
 
 kiroku=$build/app/kiroku
 # A clock that starts at 2000-01-01 and runs on, for kiroku alone (its own
@@ -85,7 +80,7 @@ case_damage() {
   [ $shown = offer ] || { failed "no offer of the damaged journal"; return; }
   answer Return                 # 続きから記録
   window $rec >/dev/null || { failed "the game was not continued"; return; }
-  window kiroku 3 >/dev/null 2>&1 || { failed "the continuation said nothing of the damage"; return; }
+  window kiroku >/dev/null 2>&1 || { failed "the continuation said nothing of the damage"; return; }
   shot "$work/damage-warning.png"
   player 1 1                    # the box blocks nothing
   window $pick2 >/dev/null || { failed "the warning blocked the recording screen"; return; }
@@ -101,5 +96,4 @@ for case in "${cases[@]}"; do
   stop_program
   [ -n "$this_failed" ] || echo "ok ($case): ${SECONDS} s"
 done
-if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$work"; else echo "files and screenshots in $work"; fi
-exit $status
+finish_check $status

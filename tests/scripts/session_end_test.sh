@@ -6,11 +6,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
-work=$(mktemp -d)
 . "$root/scripts/game_driver.sh"
+linux_check
 on_end() { rm -rf "$work"; }
-export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
-use_display 1280x800x24 "$work/xvfb.log"
+export XDG_DATA_HOME=$work/data
 cd "$work"
 printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\n' >morvane.txt   # for "Back Up"
 
