@@ -2,7 +2,9 @@
 # Wakeups of the whole kiroku process in 10 s idle on the setup sheet: the
 # context switches (voluntary and not) of all its threads, from
 # /proc/PID/task/*/status, before and after the 10 s.
-#   bench/idle_wakeups.sh [build dir] [seconds]      (Linux, needs Xvfb and xdotool)
+#   [TALLY=1] bench/idle_wakeups.sh [build dir] [seconds]      (Linux, needs Xvfb and xdotool)
+# TALLY=1 first opens the 集計 screen from the recording screen and goes back
+# to the sheet, so that it stands open beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -15,6 +17,11 @@ cd "$work"
 launch settei "$build/app/kiroku" || exit 1
 click settei 114 184 0.2   # New List
 click settei 384 220 2     # OK: the setup sheet
+if [ -n "${TALLY:-}" ]; then
+  click $sheet 412 512 0.5   # 入力切替
+  click $rec 512 508 0.5     # 集計
+  click $rec 644 508 2       # 画面切り替え
+fi
 [ -z "${SHOT:-}" ] || shot "$SHOT"
 switches() {
   local total=0 v
@@ -28,4 +35,4 @@ threads=$(ls /proc/"$program"/task | wc -l)
 before=$(switches)
 sleep "$seconds"
 after=$(switches)
-echo "kiroku ($build): $((after - before)) wakeups in ${seconds} s idle on the setup sheet, $threads threads"
+echo "kiroku ($build): $((after - before)) wakeups in ${seconds} s idle on the setup sheet${TALLY:+ with 集計 open}, $threads threads"

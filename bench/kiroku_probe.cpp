@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <algorithm>
+#include <functional>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -25,7 +26,10 @@
 #include "ui/Unit1.h"
 #include "ui/Unit2.h"
 #include "ui/Unit3.h"
+#include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
+#include "ui/grid_view.h"
 #include "ui/application.h"
 
 using namespace kiroku::ui;
@@ -50,47 +54,94 @@ void Print(const char* what, std::vector<double> ms) {
   std::printf("%s median %.3f max %.3f\n", what, ms[ms.size() / 2], ms.back());
 }
 
-// Presses alternate between the program with its journal and without it, so
-// that both see the same machine.
-void MeasurePresses() {
+// The sheet filled, 入力切替 and スタート; the picker made once, as its first
+// show makes its window, which is part of neither side of a measurement.
+void StartGame() {
   Form5->hide();
   for (int p = 1; p <= 16; ++p) Sheet().StringGrid1.setCell(1, p + 1, "P" + std::to_string(p));
   for (int k = 1; k <= 20; ++k) Sheet().setEdit(k, "L" + std::to_string(k));
   Form1->button(2)->click();  // 入力切替
   Form2->button(33)->click();  // スタート
   Settle(300);
-  // The first show of the picker makes its window: not part of either side.
   Form2->button(1)->click();
   Settle(100);
   Form3->button(11)->click();
   Settle(100);
-  const std::string folder =
-      QDir::temp().filePath(QStringLiteral("kiroku-probe-%1").arg(QCoreApplication::applicationPid())).toStdString();
-  kiroku::JournalWriter journal(folder);
-  Times with, without;
+}
+
+// Presses alternate between two sides of one choice, so that both see the
+// same machine: the press handled, and the item-2 picker painted.
+void AlternatePresses(const char* first, const char* second, const std::function<void(bool)>& side) {
+  Times a, b;
   for (int i = 0; i < 60; ++i) {
-    const bool journalled = i % 2 == 0;
-    kiroku::AttachJournal(Sheet(), Rec(), journalled ? &journal : nullptr);
-    auto& ms = journalled ? with.picker : without.picker;
-    auto& click = journalled ? with.press : without.press;
+    const bool isFirst = i % 2 == 0;
+    side(isFirst);
+    Settle(50);
+    Times& times = isFirst ? a : b;
     FirstPaint painted(false);
     Form3->installEventFilter(&painted);
     QElapsedTimer t;
     t.start();
     Form2->button(1 + i % 16)->click();
-    click.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    times.press.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
     while (!painted.painted && t.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents);
-    ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    times.picker.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
     Form3->removeEventFilter(&painted);
     Form3->button(11)->click();  // 修正: back to the player
     Settle(50);
   }
+  const std::string pressA = std::string("press_handled_ms ") + first, pressB = std::string("press_handled_ms ") + second;
+  const std::string pickerA = std::string("press_to_picker_ms ") + first;
+  const std::string pickerB = std::string("press_to_picker_ms ") + second;
+  Print(pressA.c_str(), a.press);
+  Print(pressB.c_str(), b.press);
+  Print(pickerA.c_str(), a.picker);
+  Print(pickerB.c_str(), b.picker);
+}
+
+void MeasurePresses() {
+  StartGame();
+  const std::string folder =
+      QDir::temp().filePath(QStringLiteral("kiroku-probe-%1").arg(QCoreApplication::applicationPid())).toStdString();
+  kiroku::JournalWriter journal(folder);
+  AlternatePresses("with journal   ", "without journal",
+                   [&](bool with) { kiroku::AttachJournal(Sheet(), Rec(), with ? &journal : nullptr); });
   kiroku::AttachJournal(Sheet(), Rec(), nullptr);
-  Print("press_handled_ms with journal   ", with.press);
-  Print("press_handled_ms without journal", without.press);
-  Print("press_to_picker_ms with journal   ", with.picker);
-  Print("press_to_picker_ms without journal", without.picker);
   QDir(QString::fromStdString(folder)).removeRecursively();
+}
+
+// With 2,000 events counted: the item-3 press until the tally screen has
+// painted its new counts, and press to picker with it open and closed.
+void MeasureTally() {
+  StartGame();
+  for (int e = 0; e < 2000; ++e) {
+    Rec().EnterItem1(1 + e % 2, 1 + e % 16, "P");
+    Rec().EnterItem2(1 + e % 10, "L");
+    Rec().EnterItem3(1 + e % 7, "L");
+  }
+  Form6->Open();
+  Settle(300);
+  std::vector<double> update;
+  for (int i = 0; i < 60; ++i) {
+    Form2->button(1 + i % 16)->click();
+    Form3->button(1 + i % 10)->click();
+    Settle(50);
+    FirstPaint painted(false);
+    Form6->StringGrid1->viewport()->installEventFilter(&painted);
+    QElapsedTimer t;
+    t.start();
+    Form4->button(1 + i % 7)->click();
+    while (!painted.painted && t.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    update.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+    Form6->StringGrid1->viewport()->removeEventFilter(&painted);
+  }
+  Print("item3_to_tally_painted_ms at 2000 events", update);
+  AlternatePresses("tally open  ", "tally closed", [](bool open) {
+    if (open)
+      Form6->Open();
+    else
+      Form6->hide();
+  });
 }
 
 // A run's journal: the sheet filled, 入力切替, スタート, then the events, the
@@ -187,6 +238,7 @@ int main(int argc, char** argv) {
   Form1->show();
   int rc = QApplication::exec();
   if (mode == "press") MeasurePresses();
+  if (mode == "tally") MeasureTally();
 #ifdef KIROKU_PROBE_CONTINUES
   if (mode == "continue") MeasureContinuing(argc > 2 ? std::atoi(argv[2]) : 2000);
 #endif

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up time and peak memory of kiroku against a bare Qt Widgets window
 # with one button, and the time from a player press to the item-2 picker
-# with the journal and without it (presses alternate, in one run),
+# with the journal and without it and with the 集計 screen open and closed
+# (presses alternate, in one run), the 集計 screen's update at 2,000 events,
 # on a real X server (Xvfb), and the time to continue a run of 2,000 events.
 # JOURNALS=N first fills the journal folder with N saved runs of EVENTS
 # (2,000) events each, none of them to offer. Run after a build:
@@ -41,4 +42,5 @@ for round in 1 2; do
   echo "  kiroku:      $(measure "$OLDPWD/$build/bench/kiroku_probe")"
 done
 "$OLDPWD/$build/bench/kiroku_probe" press | grep press
+"$OLDPWD/$build/bench/kiroku_probe" tally | grep -E "tally|press"
 "$OLDPWD/$build/bench/kiroku_probe" continue 2000 | grep continue || true  # builds without continuing print nothing

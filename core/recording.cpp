@@ -21,6 +21,7 @@ void Recording::ResetRecordingState(const std::function<void()>& fillSheetDefaul
 
 void Recording::IncrementTally(int team, int item1, int item2, int item3) {
   ++TallyTable.at(team, item1, item2, item3);
+  if (tallyObserver_) tallyObserver_();
 }
 
 void Recording::PushHistory() {
@@ -32,6 +33,7 @@ void Recording::UndoLastEvent() {
   const HistoryEntry top = EventHistory.back();
   --TallyTable.at(top.team, top.item1, top.item2, top.item3);
   EventHistory.pop_back();
+  if (tallyObserver_) tallyObserver_();
 }
 
 void Recording::ClearTallyTotals() {

@@ -55,6 +55,8 @@ class Recording {
   // Where the presses, the corrections and the clock are recorded; none: not recorded.
   void setJournal(RecordPort* journal) { journal_ = journal; }
   RecordPort* journal() const { return journal_; }
+  // Told after every change to the counts, so that a view of them can follow.
+  void setTallyObserver(std::function<void()> observer) { tallyObserver_ = std::move(observer); }
 
   // The start values. fillSheetDefaults runs between the flag and the tally,
   // where the setup sheet's creation fills its defaults.
@@ -97,6 +99,7 @@ class Recording {
 
   ScreenPort& screens_;
   RecordPort* journal_ = nullptr;
+  std::function<void()> tallyObserver_;
 };
 
 }  // namespace kiroku

@@ -54,4 +54,6 @@ play 2 4 4 3
 play 1 7 2 2
 sleep 1
 framed $rec recording-screen.png
-echo "saved $docs/setup-sheet.png and $docs/recording-screen.png"
+click $rec 512 508          # 集計
+framed 集計 tally-screen.png
+echo "saved $docs/setup-sheet.png, $docs/recording-screen.png and $docs/tally-screen.png"

@@ -54,6 +54,7 @@ finish_check() {
 # shot FILE: the whole screen, where ImageMagick is installed.
 shot() { ! command -v import >/dev/null || import -window root "$1" 2>/dev/null || true; }
 
+shown() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }  # caption: one is on the screen now
 window() {  # caption [seconds]: the visible window of a caption
   local w
   for _ in $(seq $((${2:-$window_wait} * 10))); do
@@ -66,7 +67,7 @@ window() {  # caption [seconds]: the visible window of a caption
 }
 gone() {  # caption [seconds]: true once no window of the caption is visible
   for _ in $(seq $((${2:-$window_wait} * 10))); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    shown "$1" || return 0
     sleep 0.1
   done
   return 1
@@ -111,7 +112,7 @@ launch() {
     "$@" >>"$work/kiroku.log" 2>&1 &
     program=$!
     for _ in $(seq 300); do
-      xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1 && return 0
+      shown "$caption" && return 0
       kill -0 "$program" 2>/dev/null || break
       sleep 0.1
     done

@@ -35,7 +35,7 @@ backup_file() {
 start() {
   launch '(kiroku|settei)' "$@" "$kiroku" || exit 1
   sleep 0.3
-  if xdotool search --onlyvisible --name '^kiroku$' >/dev/null 2>&1; then shown=offer; else shown=choice; fi
+  if shown kiroku; then first=offer; else first=choice; fi
 }
 # From the start-up choice: events recorded, then the run killed.
 game() {
@@ -52,21 +52,21 @@ failed() { echo "FAILED ($case): $*"; shot "$work/$case-failed.png"; this_failed
 case_quit() {
   start; game 1
   start
-  [ $shown = offer ] || { failed "no offer after the kill"; return; }
+  [ $first = offer ] || { failed "no offer after the kill"; return; }
   stop_program TERM             # a logoff while the question is up
   start
-  [ $shown = offer ] || { failed "a SIGTERM while the offer was up retired the game"; return; }
+  [ $first = offer ] || { failed "a SIGTERM while the offer was up retired the game"; return; }
   stop_program
 }
 case_clock() {
   start; game 1
   start "${flat_battery[@]}"
-  [ $shown = offer ] || { failed "no offer after the kill"; return; }
+  [ $first = offer ] || { failed "no offer after the kill"; return; }
   answer Escape                 # 新しく始める, under the old date
   window settei >/dev/null || { failed "no start-up choice after 新しく始める"; return; }
   game 2
   start "${flat_battery[@]}"
-  [ $shown = offer ] || { failed "the game played under the clock gone back was not offered"; return; }
+  [ $first = offer ] || { failed "the game played under the clock gone back was not offered"; return; }
   stop_program
 }
 case_damage() {
@@ -77,7 +77,7 @@ case_damage() {
   line=$(awk -F'\t' '$3 == "player" { if (++n == 2) { print NR; exit } }' "$journal")
   sed -i "${line}s/\\tplayer\\t/\\tplayeR\\t/" "$journal"
   start
-  [ $shown = offer ] || { failed "no offer of the damaged journal"; return; }
+  [ $first = offer ] || { failed "no offer of the damaged journal"; return; }
   answer Return                 # 続きから記録
   window $rec >/dev/null || { failed "the game was not continued"; return; }
   window kiroku >/dev/null 2>&1 || { failed "the continuation said nothing of the damage"; return; }

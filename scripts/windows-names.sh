@@ -72,7 +72,7 @@ cd "$out"
 if window kiroku >/dev/null; then
   sleep 1
   shot "$out/shots/temp-warning.png"
-  if xdotool search --onlyvisible --name '^settei$' >/dev/null; then
+  if shown settei; then
     echo "FAIL: the start-up choice came before the warning"; status=1
   fi
   answer Return && gone kiroku || { echo "FAIL: the warning did not close"; status=1; }

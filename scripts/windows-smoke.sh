@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Drives kiroku.exe under Wine and the Linux build of the same source through
 # the same presses on an Xvfb display, then checks that both wrote the same
-# export files under the right names. Screenshots of every screen are kept.
+# export files under the right names, and that 集計 put the same Unicode text
+# on the clipboard. Screenshots of every screen are kept.
 #   scripts/windows-smoke.sh [kiroku.exe] [linux kiroku]
-# Needs xvfb, xdotool, imagemagick, wine and fonts-ipafont-gothic.
+# Needs xvfb, xdotool, imagemagick, xclip, wine and fonts-ipafont-gothic.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$(realpath "${1:-$root/build-windows/app/kiroku.exe}")
@@ -74,10 +75,16 @@ drive() {
   click 項目２ 236 104
   click 項目４ 104 116
   snap 6-recording-events
+  click 項目１ 512 508          # 集計
+  window 集計 >/dev/null
+  snap 7-tally
+  click 集計 224 17             # コピー: the desktop's clipboard, as UTF-8
+  xclip -o -selection clipboard >"$copied" || true
+  xdotool windowraise "$(window 項目１)"  # 集計 covers part of it
   click 項目１ 644 508          # 画面切り替え
   click データ入力 552 448      # データ保存
   sleep 2
-  snap 7-saved
+  snap 8-saved
   click データ入力 672 448      # 終了
 }
 
@@ -97,9 +104,9 @@ echo "Linux build: $linux"
 # A journal folder of its own: the user's could hold a game to offer.
 export XDG_DATA_HOME=$out/linux-data
 rm -rf "$XDG_DATA_HOME"
-shots=linux QT_QPA_PLATFORM=xcb run "$out/linux" "$linux"
+copied=$out/linux-copied.txt shots=linux QT_QPA_PLATFORM=xcb run "$out/linux" "$linux"
 echo "Windows build under Wine: $exe"
-offx=4 offy=23 pause=1.5 shots=windows run "$out/windows" wine "$exe"
+copied=$out/windows-copied.txt offx=4 offy=23 pause=1.5 shots=windows run "$out/windows" wine "$exe"
 wineserver --wait || true
 
 status=0
@@ -119,6 +126,14 @@ if [ $status -eq 0 ]; then
     LC_ALL=C grep -qF $'\x95\x5c\t' "$out/windows/${list}list.xls" || { echo "FAIL: events missing"; status=1; }
 fi
 
+# The copy of 集計 under Wine is the Linux build's, Unicode text with 佐藤 in it.
+if [ -s "$out/windows-copied.txt" ] && cmp "$out/windows-copied.txt" "$out/linux-copied.txt" &&
+  grep -qF 佐藤 "$out/windows-copied.txt"; then
+  echo "same text: 集計's copy ($(wc -c <"$out/windows-copied.txt") bytes)"
+else
+  echo "FAIL: 集計's copy differs or is missing"; status=1
+fi
+
 # A list file that may not be written: the error box of the file layer, and
 # the file as it was.
 if [ $status -eq 0 ]; then
@@ -134,7 +149,7 @@ if [ $status -eq 0 ]; then
   click settei 384 220          # OK
   click データ入力 552 448      # データ保存
   if window kiroku >/dev/null; then
-    shot "$out/shots/windows-8-error-box.png"
+    shot "$out/shots/windows-9-error-box.png"
     echo "error box shown for a read-only list file"
   else
     echo "FAIL: no error box"; status=1

@@ -12,6 +12,7 @@
 #include "ui/offer.h"
 #include "ui/quit_watch.h"
 #include "ui/screens.h"
+#include "ui/Unit6.h"
 
 namespace kiroku::ui {
 
@@ -84,7 +85,10 @@ TForm1::TForm1() : KForm("Form1", QStringLiteral("データ入力"), 160, 89, 77
   // not wake the program every millisecond for the whole run.
   addTimer(2, 1);
 
-  Sheet().setEditObserver([this](int k) { showEdit(k); });
+  Sheet().setEditObserver([this](int k) {
+    showEdit(k);
+    if (Form6) Form6->Follow();
+  });
   FormCreate();
 }
 

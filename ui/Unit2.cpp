@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ui/Unit1.h"
+#include "ui/Unit6.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
 
@@ -46,16 +47,18 @@ TForm2::TForm2() : KForm("Form2", QStringLiteral("項目１"), 150, 95, 795, 584
   clock->setFont(ScreenFont(19));
   QPushButton* correct = addButton(36, QStringLiteral("修正"), 328, 480, 105, 57);
   correct->setEnabled(false);
+  QPushButton* tally = addButton(37, QStringLiteral("集計"), 460, 480, 105, 57);
   addPanel(2, QStringLiteral("Panel2"), 24, 8, 89, 41, clAqua);
   addPanel(3, QStringLiteral("Panel3"), 408, 8, 89, 41, clFuchsia);
   addPanel(4, QStringLiteral("Panel4"), 8, 272, 65, 41, clAqua);
   addPanel(5, QStringLiteral("Panel5"), 8, 376, 65, 41, clFuchsia);
-  SetTabChain(tabs << start << pause << toSheet << correct);
+  SetTabChain(tabs << start << pause << toSheet << correct << tally);
 
   connect(start, &QPushButton::clicked, this, &TForm2::Button33Click);
   connect(pause, &QPushButton::clicked, this, &TForm2::Button34Click);
   connect(toSheet, &QPushButton::clicked, this, &TForm2::Button35Click);
   connect(correct, &QPushButton::clicked, this, &TForm2::Button36Click);
+  connect(tally, &QPushButton::clicked, this, &TForm2::Button37Click);
   connect(addTimer(1, 500), &QTimer::timeout, this, &TForm2::Timer1Timer);
 
   FormCreate();
@@ -80,6 +83,7 @@ void TForm2::Button33Click() { Clock().Start(); }
 void TForm2::Button34Click() { Clock().PauseResume(); }
 void TForm2::Button35Click() { Screens().showForm(Form::Form1); }
 void TForm2::Button36Click() { Rec().CorrectItem3(); }
+void TForm2::Button37Click() { Form6->Open(); }
 void TForm2::Timer1Timer() { Clock().Tick(); }
 
 }  // namespace kiroku::ui

@@ -20,6 +20,7 @@ class TForm2 : public KForm {
   void Button34Click();     // 中断/再開
   void Button35Click();     // 画面切り替え
   void Button36Click();     // 修正
+  void Button37Click();     // 集計
   void Timer1Timer();
 
   GridView* StringGrid1 = nullptr;

@@ -7,6 +7,7 @@
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
 #include "ui/continuation.h"
 
 namespace kiroku::ui {
@@ -29,9 +30,11 @@ void CreateForms() {
   new TForm3;
   new TForm4;
   new TForm5;
+  new TForm6;
 }
 
 void DestroyForms() {
+  delete Form6;
   delete Form5;
   delete Form4;
   delete Form3;

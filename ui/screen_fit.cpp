@@ -12,4 +12,10 @@ QPoint FittedTopLeft(const QRect& frame, const QRect& area) {
   return {x, y};
 }
 
+QPoint BesideTopLeft(const QRect& others, const QRect& frame, const QRect& area) {
+  const bool room = area.right() - others.right() >= frame.width();
+  const int left = room ? others.right() + 1 : area.right() + 1 - frame.width();
+  return FittedTopLeft(QRect(QPoint(left, others.top()), frame.size()), area);
+}
+
 }  // namespace kiroku::ui

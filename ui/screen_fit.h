@@ -9,4 +9,9 @@ namespace kiroku::ui {
 // area's top-left corner, when it is wider or taller than the area.
 QPoint FittedTopLeft(const QRect& frame, const QRect& area);
 
+// Where a window's frame goes to lie right of others, level with their top,
+// and cover none of them; at the work area's right edge when the area has
+// no room there. Fitted into the area either way.
+QPoint BesideTopLeft(const QRect& others, const QRect& frame, const QRect& area);
+
 }  // namespace kiroku::ui

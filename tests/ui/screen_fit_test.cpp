@@ -11,6 +11,7 @@
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
 #include "ui/application.h"
 #include "ui/cp932.h"
 #include "ui/folder_warning.h"
@@ -77,11 +78,27 @@ class ScreenFitTest : public QObject {
     QCOMPARE(FittedTopLeft(frame, area), expected);
   }
 
+  // The tally screen beside the recording screen and the pickers, or at the
+  // work area's right edge; at 175% on 1920x1080 the area is 1097 wide.
+  void besideTopLeft_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("room beside") << QRect(0, 0, 1920, 1040) << QPoint(945, 95);
+    QTest::newRow("laptop") << QRect(0, 0, 1366, 728) << QPoint(644, 95);
+    QTest::newRow("175%") << QRect(0, 0, 1097, 594) << QPoint(375, 4);
+  }
+  void besideTopLeft() {
+    QFETCH(QRect, area);
+    QFETCH(QPoint, expected);
+    const QRect recordingAndPickers(150, 95, 795, 584), tally(0, 0, 722, 590);
+    QCOMPARE(BesideTopLeft(recordingAndPickers, tally, area), expected);
+  }
+
   // Every screen within the work area when shown, with all its buttons when
   // it fits at all: run on the offscreen screen and again at a display scale
   // that makes the screens larger than it.
   void everyScreenAndButtonLiesInTheWorkArea() {
-    QWidget* forms[] = {Form1, Form2, Form3, Form4, Form5};
+    QWidget* forms[] = {Form1, Form2, Form3, Form4, Form5, Form6};
     for (QWidget* form : forms) {
       const QSize designed = form->size();
       form->show();

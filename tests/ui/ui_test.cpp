@@ -16,6 +16,7 @@
 #include "ui/Unit3.h"
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
+#include "ui/Unit6.h"
 #include "ui/application.h"
 #include "ui/continuation.h"
 #include "ui/journal_warning.h"
@@ -700,6 +701,68 @@ class UiTest : public QObject {
     QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     box->close();
+  }
+
+  // 集計 shows, and コピー copies, what データ保存 would write at that moment:
+  // each block's lines of the table file cut to 12 cells, team 1 first.
+  void theTallyScreenCopiesTheTableFilesBlocks() {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    MemoryJournal journal;
+    AttachJournal(Sheet(), Rec(), &journal);
+    startedGame();
+    Click(Form2, 1);
+    Click(Form3, 2);
+    const std::string beforeOpening = journal.bytes;
+    Click(Form2, 37);  // opened during a capture: the picker keeps the front and the next press
+    QTRY_VERIFY(Form6->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), Form4);
+    Form6->ComboBox1->setCurrentIndex(2);  // 左
+    Click(Form6, 1);
+    QCOMPARE(journal.bytes, beforeOpening);  // nothing of the screen is journalled
+    Click(Form4, 2);
+    QCOMPARE(Form6->StringGrid1->model()->index(1, 2).data().toString(), QStringLiteral("1"));  // 佐藤, パス, 左
+    Click(Form2, 2);
+    Click(Form3, 1);
+    Click(Form4, 1);
+    Click(Form2, 17);
+    Click(Form3, 2);
+    Click(Form4, 1);
+    Click(Form2, 36);  // 修正 takes 高橋's event back
+    QTRY_VERIFY(Form4->isVisible());
+    QCOMPARE(Form6->StringGrid2->model()->index(17, 11).data().toString(), QStringLiteral("0"));
+    Click(Form4, 2);
+    Form1->edit(12)->setText(QString());
+    Type(Form1->edit(12), QStringLiteral("逆"));  // a label changed on the sheet after the switch
+    QCOMPARE(Form6->ComboBox1->itemText(2), QStringLiteral("逆"));
+    QVERIFY(Form6->StringGrid1->isRowHidden(3) && !Form6->StringGrid1->isRowHidden(2));
+
+    Form1->edit(21)->setText(QString());
+    Type(Form1->edit(21), QStringLiteral("game"));
+    for (int choice = 0; choice < Form6->ComboBox1->count(); ++choice) {
+      Form6->ComboBox1->setCurrentIndex(choice);
+      Form6->activateWindow();
+      QTRY_COMPARE(QApplication::activeWindow(), Form6);
+      QTest::keyClick(Form6, Qt::Key_C, Qt::ControlModifier);
+      const Text copied = ToCp932(QGuiApplication::clipboard()->text());
+      Click(Form1, 4);
+      const std::string table = testing::ReadFileBytes("gametable.xls");
+      std::vector<std::string> lines;
+      for (size_t at = 0, end; (end = table.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(table.substr(at, end - at));
+      const int k = choice == 0 ? 11 : choice;  // labels 1 and 2 are set, in order
+      std::string expected;
+      for (int team = 1; team <= 2; ++team) {
+        if (team == 2) expected += "\r\n";
+        for (int r = 1; r <= 18; ++r) {
+          const std::string& line = lines.at(209 * (team - 1) + 19 * (k - 1) + r - 1);
+          size_t cut = 0;
+          for (int cell = 0; cell < 12; ++cell) cut = line.find('\t', cut) + 1;
+          expected += line.substr(0, cut - 1) + "\r\n";
+        }
+      }
+      QCOMPARE(Hex(copied), Hex(expected));
+    }
   }
 };
 
