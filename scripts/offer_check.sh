@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
-# Through the real program on Xvfb: no unsaved game is lost at the edges of
-# the offer at start. Each case plays a short game, kills kiroku with SIGKILL
-# and starts it again:
-#   quit    a SIGTERM while the offer is up answers nothing: the next start
-#           offers the game again
+# Through the real program on Xvfb, the edges of the offer at start; each
+# case plays a short game, kills kiroku with SIGKILL and starts it again:
+#   quit    a SIGTERM while the offer is up leaves the game to the next start
 #   clock   a game played under a clock gone back to 2000-01-01, after an
 #           offer answered 新しく始める there, is offered at the next start
-#   damage  a journal whose middle line was changed on disk is continued up to
-#           that line, and a box that blocks nothing says so
+#   damage  a journal with a middle line changed on disk is continued, and a
+#           box that blocks nothing says so
 #   scripts/offer_check.sh [build dir] [case...]   (KEEP_WORK=1 keeps the files and screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,12 +28,12 @@ backup_file() {
   { printf 'A\r\nP\r\n'; printf '\r\n%.0s' {1..15}; printf 'B\r\nQ\r\n'; printf '\r\n%.0s' {1..15}
     printf 'x\r\n'; printf '\r\n%.0s' {1..9}; printf 'y\r\n'; printf '\r\n%.0s' {1..9}; } >morvane.txt
 }
-# Starts kiroku ($@ before it, such as a clock of its own) and tells what it
-# shows first: the offer ("kiroku") or the start-up choice ("settei").
-start() {
+# Starts kiroku ($@ before it, such as a clock of its own): true when it
+# asks first, false when it shows the start-up choice.
+offered() {
   launch '(kiroku|settei)' "$@" "$kiroku" || exit 1
   sleep 0.3
-  if shown kiroku; then first=offer; else first=choice; fi
+  shown kiroku
 }
 # From the start-up choice: events recorded, then the run killed.
 game() {
@@ -50,41 +48,32 @@ game() {
 failed() { echo "FAILED ($case): $*"; shot "$work/$case-failed.png"; this_failed=1 status=1; }
 
 case_quit() {
-  start; game 1
-  start
-  [ $first = offer ] || { failed "no offer after the kill"; return; }
+  launch settei "$kiroku"; game 1
+  offered || { failed "no offer after the kill"; return; }
   stop_program TERM             # a logoff while the question is up
-  start
-  [ $first = offer ] || { failed "a SIGTERM while the offer was up retired the game"; return; }
-  stop_program
+  offered || failed "a SIGTERM while the offer was up retired the game"
 }
 case_clock() {
-  start; game 1
-  start "${flat_battery[@]}"
-  [ $first = offer ] || { failed "no offer after the kill"; return; }
+  launch settei "$kiroku"; game 1
+  offered "${flat_battery[@]}" || { failed "no offer after the kill"; return; }
   answer Escape                 # 新しく始める, under the old date
   window settei >/dev/null || { failed "no start-up choice after 新しく始める"; return; }
   game 2
-  start "${flat_battery[@]}"
-  [ $first = offer ] || { failed "the game played under the clock gone back was not offered"; return; }
-  stop_program
+  offered "${flat_battery[@]}" || failed "the game played under the clock gone back was not offered"
 }
 case_damage() {
-  start; game 3
-  local journal line
-  journal=$(ls "$XDG_DATA_HOME"/kiroku/journal/*.journal)
+  launch settei "$kiroku"; game 3
+  local journal=("$XDG_DATA_HOME"/kiroku/journal/*.journal)
   # The second event's player press: the first event before it stays whole.
-  line=$(awk -F'\t' '$3 == "player" { if (++n == 2) { print NR; exit } }' "$journal")
-  sed -i "${line}s/\\tplayer\\t/\\tplayeR\\t/" "$journal"
-  start
-  [ $first = offer ] || { failed "no offer of the damaged journal"; return; }
+  awk -F'\t' -v OFS='\t' '$3 == "player" && ++n == 2 { $3 = "playeR" } 1' "$journal" >"$work/damaged"
+  mv "$work/damaged" "$journal"
+  offered || { failed "no offer of the damaged journal"; return; }
   answer Return                 # 続きから記録
   window $rec >/dev/null || { failed "the game was not continued"; return; }
   window kiroku >/dev/null 2>&1 || { failed "the continuation said nothing of the damage"; return; }
   shot "$work/damage-warning.png"
   player 1 1                    # the box blocks nothing
-  window $pick2 >/dev/null || { failed "the warning blocked the recording screen"; return; }
-  stop_program
+  window $pick2 >/dev/null || failed "the warning blocked the recording screen"
 }
 
 status=0
