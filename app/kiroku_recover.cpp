@@ -2,7 +2,6 @@
 // of a run from its journal with no screen, through the same logic.
 #include <QCoreApplication>
 #include <QDir>
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <exception>
@@ -17,13 +16,13 @@
 #endif
 
 #include "app/journal_folder.h"
+#include "core/number.h"
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
-#include "journal/journal_file.h"
-#include "journal/journal_replay.h"
 #include "journal/run_names.h"
-#include "journal/unsaved_run.h"
-#include "ui/cp932_codec.h"
+#include "recovery/journal_replay.h"
+#include "recovery/unsaved_run.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ using kiroku::JournalReplay;
 using kiroku::Text;
 
 // The one contract of the exit status, as the README states it.
-constexpr int kWritten = 0, kFault = 1, kUsage = 2, kPartial = 3;
+constexpr int kWritten = 0, kFault = 1, kUsage = 2, kPartial = 3, kSomeWritten = 4;
 
 const char* const kUsageText =
     "usage: kiroku-recover --list\n"
@@ -47,7 +46,8 @@ const char* const kUsageText =
     "  --version   the version and the licence\n"
     "\n"
     "exit status: 0 written or listed; 1 a fault, nothing written; 2 wrong arguments;\n"
-    "3 written, but only up to a damaged line of the journal\n";
+    "3 written, but only up to a damaged line of the journal; 4 a fault after some of\n"
+    "the files were written, which the message names\n";
 
 // Text for the operator, UTF-8 within the program. A Windows console is
 // given UTF-16, and anything else there the system's code page (CP932).
@@ -88,24 +88,23 @@ void Put(FILE* stream, const std::string& utf8) {
   Put(stream, text);
 }
 
-std::string Shown(const Text& cp932) { return kiroku::ui::codec::Decode(cp932).toStdString(); }
+std::string Shown(const Text& cp932) { return kiroku::codec::Utf8(kiroku::codec::Decode(cp932)); }
 
-std::string ShownStart(const std::string& stamp) {  // YYYYMMDD-HHMMSS
-  if (stamp.size() != 15) return stamp;
-  return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " + stamp.substr(9, 2) + ":" +
-         stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+std::string ShownStart(const std::string& text) {
+  kiroku::run_names::Stamp s;
+  if (!kiroku::run_names::ParseStamp(text, s)) return text;
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "%04d-%02d-%02d %02d:%02d:%02d", s.year, s.month, s.day, s.hour, s.minute,
+                s.second);
+  return shown;
 }
 
-// The journals, newest first by the start time in their names, as kiroku
+// The journals, newest first by the count in their names, as kiroku
 // orders them.
 std::vector<std::string> Journals(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& e : kiroku::run_names::Journals(kiroku::journal_file::ListFiles(folder))) names.push_back(e.name);
+  for (const auto& e : kiroku::run_names::Journals(kiroku::platform::ListFiles(folder))) names.push_back(e.name);
   return names;
-}
-
-bool IsNumber(const std::string& s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The part of a file-name prefix after its last folder separator, read as
@@ -135,7 +134,7 @@ int List(const std::string& folder) {
   for (const auto& name : names) {
     ++n;
     std::string bytes;
-    if (!kiroku::journal_file::ReadAll(folder + "/" + name, bytes)) {
+    if (!kiroku::platform::ReadAll(folder + "/" + name, bytes)) {
       Say(stdout, "%3d  %s  cannot be read\n", n, name.c_str());
       continue;
     }
@@ -160,9 +159,10 @@ std::string ChosenJournal(const std::string& folder, const std::optional<std::st
         folder.c_str());
     return {};
   }
-  if (IsNumber(*which)) {
+  if (kiroku::IsDigits(*which)) {
     const auto names = Journals(folder);
-    const std::size_t n = which->size() > 9 ? 0 : std::stoul(*which);
+    std::size_t n = 0;
+    if (which->size() > 9 || !kiroku::ParseNumber(*which, n)) n = 0;
     if (n < 1 || n > names.size()) {
       Say(stderr, "kiroku-recover: there is no journal number %s (there are %s; see --list)\n", which->c_str(),
           std::to_string(names.size()).c_str());
@@ -188,7 +188,7 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
   if (path.empty()) return kFault;
 
   std::string bytes;
-  if (!kiroku::journal_file::ReadAll(path, bytes)) {
+  if (!kiroku::platform::ReadAll(path, bytes)) {
     Say(stderr, "kiroku-recover: cannot read the journal %s\n", path.c_str());
     return kFault;
   }
@@ -216,6 +216,7 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
     replay.sheet().setEdit(21, namePart);
   }
   const auto names = replay.fileNames();
+  std::size_t written = 0;
   try {
     std::vector<Text> taken, links;
     for (const auto& name : names) {
@@ -233,11 +234,16 @@ int Recover(const std::string& folder, const std::optional<std::string>& which, 
           taken.empty() ? "" : " (--force replaces existing files)");
       return kFault;
     }
-    replay.writeFiles();
+    replay.writeFiles(&written);
   } catch (const kiroku::IoError& e) {
     Say(stderr, "kiroku-recover: writing into %s failed: %s (code %d)\n", out.c_str(), Shown(e.message()).c_str(),
         e.code());
-    return kFault;
+    if (written == 0) return kFault;
+    for (std::size_t i = 0; i < written; ++i)
+      Say(stderr, "kiroku-recover: %s/%s was written before the failure\n", out.c_str(), Shown(names[i]).c_str());
+    for (std::size_t i = written; i < names.size(); ++i)
+      Say(stderr, "kiroku-recover: %s/%s was not written\n", out.c_str(), Shown(names[i]).c_str());
+    return kSomeWritten;
   }
   Say(stdout, "run of %s (process %ld): %s records replayed; team 1: %d events, team 2: %d events\n",
       ShownStart(s.started).c_str(), s.pid, std::to_string(s.records).c_str(), s.events[0], s.events[1]);

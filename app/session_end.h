@@ -1,7 +1,7 @@
 #pragma once
-// A run that the system ends (SIGTERM or SIGINT on Linux; logoff, shutdown or
-// a closed console on Windows) ends as if "終了" were pressed: the journal is
-// left whole, with its end recorded.
+// A run that the system ends (SIGTERM or SIGINT on Linux; logoff or shutdown
+// on Windows) ends as if "終了" were pressed: the journal is left whole, with
+// its end recorded.
 namespace kiroku {
 class JournalWriter;
 }

@@ -1,10 +1,10 @@
-// Windows may end the process as soon as WM_ENDSESSION is answered, or a few
-// seconds after a console's close: the journal is finished inside them.
+// Windows may end the process as soon as WM_ENDSESSION is answered: the
+// journal is finished inside it. kiroku is a window program: it has no
+// console, and so no console events come to it.
 #include <windows.h>
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QMetaObject>
 
 #include "app/session_end.h"
 #include "journal/journal.h"
@@ -13,7 +13,6 @@
 namespace {
 
 kiroku::JournalWriter* journal = nullptr;
-HANDLE endedEvent = nullptr;
 
 // On the screen thread: the journal's end, on the disk before returning.
 // The journal records the end once, whoever records it first.
@@ -37,27 +36,10 @@ class EndSessionFilter : public QAbstractNativeEventFilter {
   }
 };
 
-// On a thread of the system's: the screen thread ends the run, and the
-// process may go once the journal is on the disk.
-BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (event != CTRL_CLOSE_EVENT && event != CTRL_LOGOFF_EVENT && event != CTRL_SHUTDOWN_EVENT &&
-      event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-    return FALSE;
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
-    EndRun();
-    ::SetEvent(endedEvent);
-    QCoreApplication::quit();
-  }, Qt::QueuedConnection);
-  ::WaitForSingleObject(endedEvent, 4000);  // the system allows about five seconds
-  return TRUE;
-}
-
 }  // namespace
 
 void EndNormallyWhenTheSystemEndsTheRun(kiroku::JournalWriter& writer) {
   journal = &writer;
-  endedEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   static EndSessionFilter filter;
   QCoreApplication::instance()->installNativeEventFilter(&filter);
-  ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }

@@ -16,8 +16,8 @@
 #include "bench/lean_screens.h"
 #include "core/recording.h"
 #include "journal/journal.h"
-#include "journal/journal_file.h"
-#include "journal/unsaved_run.h"
+#include "files/platform_file.h"
+#include "recovery/unsaved_run.h"
 
 namespace kiroku::bench {
 namespace {
@@ -108,7 +108,7 @@ BENCHMARK(BM_PressToDurable)->Iterations(200)->Unit(benchmark::kMillisecond);
 // then with the oldest one unsaved, which is read whole.
 void BM_FindUnsavedRunAmong200(benchmark::State& state) {
   const std::string folder = BenchFolder();
-  journal_file::MakeFolders(folder);
+  platform::MakeFolders(folder);
   const bool oldestUnsaved = state.range(0) != 0;
   for (int run = 0; run < 200; ++run) {
     char stamp[32];
@@ -128,7 +128,7 @@ void BM_FindUnsavedRunAmong200(benchmark::State& state) {
       bytes += FormatJournalLine(n++, 30000, "end", {});
     }
     bool exists = false;
-    auto file = journal_file::CreateNew(folder + "/" + stamp + "-7.journal", exists);
+    auto file = platform::CreateNew(folder + "/" + stamp + "-7.journal", exists);
     file->write(bytes.data(), bytes.size());
   }
   for (auto _ : state) {

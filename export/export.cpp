@@ -92,9 +92,10 @@ void ExportTallyTable(SetupSheet& sheet, Recording& recording) {
   WriteGrid(table, sheet.edit(21) + "table.xls", kTableLines, kTableCells);
 }
 
-void SaveResults(SetupSheet& sheet, Recording& recording) {
+void SaveResults(SetupSheet& sheet, Recording& recording, const std::function<void()>& listWritten) {
   RecordResult(sheet.journal(), record::kSave, [&] {
     ExportEventList(sheet, recording);
+    if (listWritten) listWritten();
     try {
       ExportTallyTable(sheet, recording);
     } catch (...) {

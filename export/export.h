@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "setup/setup_sheet.h"
 
 namespace kiroku {
@@ -11,6 +13,7 @@ void ExportEventList(SetupSheet& sheet, const Recording& recording);
 // Totals, then one cross table per team and item-3 category, into <prefix>table.xls.
 void ExportTallyTable(SetupSheet& sheet, Recording& recording);
 // "データ保存": both files, and the totals cleared again whatever happened.
-void SaveResults(SetupSheet& sheet, Recording& recording);
+// listWritten is called once the event list file is in place.
+void SaveResults(SetupSheet& sheet, Recording& recording, const std::function<void()>& listWritten = {});
 
 }  // namespace kiroku

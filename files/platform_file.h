@@ -1,10 +1,14 @@
 #pragma once
 // The one place where the program meets the platform's file system. Names
-// arrive as CP932 bytes, exactly as typed on the setup sheet, and become the
-// platform's own names only here. One backend per platform implements this.
+// typed on the setup sheet arrive as CP932 bytes and become the platform's own
+// names only here; the program's own files (the journals) are named by UTF-8
+// paths. One backend per platform implements this.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/text.h"
 
@@ -33,15 +37,28 @@ bool CanCreateFilesIn(const Text& cp932Folder);
 // the platform empties behind the program's back (never, where it has none).
 bool IsInTemporaryFolder(const Text& cp932Folder);
 
-// A test seam: the next `count` attempts to put a finished file in its
-// target's place fail with the platform error `error`; `attempts` counts
-// every attempt made while the seam is set.
-struct RenameFaults {
+// A test seam: the next `count` attempts at a step fail with the platform
+// error `error`; `attempts` counts every attempt made while the seam is set.
+struct Faults {
   int count = 0;
   unsigned long error = 0;
   int attempts = 0;
 };
-void SetRenameFaults(RenameFaults* faults);
+using RenameFaults = Faults;
+enum class Step {
+  Rename,  // a finished file into its target's place
+  Sync,    // a file's bytes onto the disk
+  Lock,    // the lock of a new file of CreateNew
+};
+void SetFaults(Step step, Faults* faults);
+inline void SetRenameFaults(Faults* faults) { SetFaults(Step::Rename, faults); }
+// True, with the error to report, when the seam makes this attempt fail.
+bool Injected(Step step, unsigned long& error);
+
+// A test seam: called between the steps of CreateNew, to look at the folder
+// as another program would see it then.
+void SetCreateSteps(std::function<void()> between);
+void CreateStep();
 
 // A whole file being written: the bytes go to a temporary beside the target
 // (beside the file a link points to), which takes the target's place only on
@@ -77,5 +94,50 @@ class ReadingFile {
   struct State;
   std::unique_ptr<State> s_;
 };
+
+// ---------------------------------------------------------------- the program's own files
+
+// Paths here are UTF-8: they come from the user's data folder, never from
+// CP932 text.
+
+class AppendFile {
+ public:
+  virtual ~AppendFile() = default;
+  // Writes some of the bytes: how many, or -1 when nothing could be written.
+  virtual long write(const char* data, std::size_t size) = 0;
+  virtual bool sync() = 0;  // what was written is on the disk
+};
+
+// A new file, opened for appending and locked for as long as it is open, so
+// that another kiroku sees the run is alive. It appears under its name only
+// once it is locked, so nobody ever sees it unlocked. Never opens a file that
+// exists: then exists is set and the result is empty, as it is when the lock
+// cannot be taken.
+std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists);
+
+// True when a file that CreateNew opened is still open, in this process or
+// another. Never waits for the lock.
+bool HeldOpen(const std::string& path);
+
+// The folder and those above it, made where missing; true when it is there.
+bool MakeFolders(const std::string& path);
+
+struct Entry {
+  std::string name;       // file name within the folder
+  std::int64_t modified;  // seconds since 1970-01-01 UTC
+  std::int64_t size;
+};
+// The plain files in a folder; empty when there is no such folder.
+std::vector<Entry> ListFiles(const std::string& folder);
+
+bool Remove(const std::string& path);
+bool ReadAll(const std::string& path, std::string& bytes);
+// Up to size bytes from offset on; fewer at the file's end.
+bool ReadRange(const std::string& path, std::int64_t offset, std::size_t size, std::string& bytes);
+
+// The name parts of this run: its local start time as "YYYYMMDD-HHMMSS", and
+// the process id.
+std::string LocalStamp();
+long ProcessId();
 
 }  // namespace kiroku::platform

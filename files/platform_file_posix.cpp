@@ -1,13 +1,17 @@
 // The file system of POSIX platforms: names in UTF-8, codes as the same
 // failure has on the platform where the operator's codes come from.
+#include <dirent.h>
 #include <fcntl.h>
-#include <iconv.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
 
@@ -61,28 +65,26 @@ std::string FollowLinks(std::string path) {
   throw IoError(CodeOf(ELOOP));
 }
 
-// The character of a single byte that iconv's tables leave out, in UTF-8; false for any other byte.
-bool AppendLoneByte(std::string& out, unsigned char b) {
-  for (const auto& m : cp932::kLoneBytes) {
-    if (m.byte != b) continue;
-    const unsigned c = m.ch;  // U+0080 to U+FFFF
-    if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-    } else {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (c & 0x3F));
-    return true;
+// True, with errno set, when a test makes this attempt at a step fail.
+bool Fails(Step step) {
+  unsigned long injected = 0;
+  if (!Injected(step, injected)) return false;
+  errno = static_cast<int>(injected);
+  return true;
+}
+
+// Some of the bytes: how many, or -1 with errno set.
+ssize_t WriteSome(int fd, const char* data, size_t size) {
+  for (;;) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n >= 0 || errno != EINTR) return n;
   }
-  return false;
 }
 
 bool WriteAll(int fd, const char* data, size_t size, int& err) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+    const ssize_t n = WriteSome(fd, data, size);
     if (n < 0) {
-      if (errno == EINTR) continue;
       err = errno;
       return false;
     }
@@ -92,29 +94,71 @@ bool WriteAll(int fd, const char* data, size_t size, int& err) {
   return true;
 }
 
+// The file's bytes on the disk (its data only, when that is all that changed);
+// false with errno set.
+bool Sync(int fd, bool dataOnly) {
+  if (Fails(Step::Sync)) return false;
+  for (;;) {
+    if ((dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+// A new name in a folder survives a power cut only once the folder is synced.
+void SyncFolder(const std::string& folder) {
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+int OpenForReading(const std::string& path) {
+  for (;;) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 || errno != EINTR) return fd;
+  }
+}
+
+// A new file in a folder that no other program can find: without a name where
+// the file system allows it, so that nothing is left behind even by a crash;
+// else under a hidden name of its own, set in `named`. -1 with errno set.
+int OpenUnseen(const std::string& folder, std::string& named) {
+  named.clear();
+#ifdef O_TMPFILE
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  // Only a file system without unnamed files is asked again.
+  if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
+#endif
+  std::string name = folder + "/.kiroku-XXXXXX";
+  const int fd2 = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd2 >= 0) named = name;
+  return fd2;
+}
+
+// Gives a file from OpenUnseen the name `path`, unless that name is taken;
+// the hidden name goes. 0, or the errno of the failure.
+int Publish(int fd, const std::string& named, const std::string& path) {
+  int rc;
+  if (named.empty()) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    rc = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+  } else {
+    rc = ::link(named.c_str(), path.c_str());
+  }
+  const int err = rc == 0 ? 0 : errno;
+  if (!named.empty()) ::unlink(named.c_str());
+  return err;
+}
+
 }  // namespace
 
 NativeName ToNativeName(const Text& cp932Name) {
   if (cp932Name.empty() || cp932Name.find('\0') != Text::npos) throw IoError(3);
-  iconv_t cd = ::iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw IoError(3);
-  std::string out;
   bool ok = true;
-  for (size_t i = 0; ok && i < cp932Name.size();) {
-    const size_t n = cp932::CharLength(cp932Name, i);
-    if (n == 2 || !AppendLoneByte(out, static_cast<unsigned char>(cp932Name[i]))) {
-      char buf[8];
-      char* in = const_cast<char*>(cp932Name.data() + i);
-      size_t inLeft = n, outLeft = sizeof buf;
-      char* o = buf;
-      ok = ::iconv(cd, &in, &inLeft, &o, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
-      out.append(buf, sizeof buf - outLeft);
-    }
-    i += n;
-  }
-  ::iconv_close(cd);
+  const std::u16string name = codec::Decode(cp932Name, &ok);
   if (!ok) throw IoError(3);
-  return out;
+  return codec::Utf8(name);
 }
 
 int CodeFromPlatformError(unsigned long err) {
@@ -150,40 +194,15 @@ int CodeFromPlatformError(unsigned long err) {
 }
 
 namespace {
-RenameFaults* g_renameFaults = nullptr;
-
-int Rename(const char* from, const char* to) {
-  if (g_renameFaults) {
-    ++g_renameFaults->attempts;
-    if (g_renameFaults->count > 0) {
-      --g_renameFaults->count;
-      errno = static_cast<int>(g_renameFaults->error);
-      return -1;
-    }
-  }
-  return ::rename(from, to);
-}
+int Rename(const char* from, const char* to) { return Fails(Step::Rename) ? -1 : ::rename(from, to); }
 }  // namespace
 
-void SetRenameFaults(RenameFaults* faults) { g_renameFaults = faults; }
-
 bool CanCreateFilesIn(const Text& cp932Folder) {
-  const std::string folder = ToNativeName(cp932Folder);
-#ifdef O_TMPFILE
-  // A file without a name: nothing can be left behind, even by a crash.
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd >= 0) {
-    ::close(fd);
-    return true;
-  }
-  // Only a file system without unnamed files is asked again.
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
-#endif
-  std::string name = folder + "/.kiroku-XXXXXX";
-  const int named = ::mkstemp(name.data());
-  if (named < 0) return false;
-  ::close(named);
-  ::unlink(name.c_str());
+  std::string named;
+  const int fd = OpenUnseen(ToNativeName(cp932Folder), named);
+  if (fd < 0) return false;
+  ::close(fd);
+  if (!named.empty()) ::unlink(named.c_str());
   return true;
 }
 
@@ -249,25 +268,22 @@ void ReplacingFile::write(const char* data, std::size_t size) {
 void ReplacingFile::commit() {
   if (s_->fd < 0) throw IoError(103);
   // On disk before it replaces anything: a power cut must not cost the old file.
-  if (::fsync(s_->fd) != 0 || ::close(s_->fd) != 0) {
-    const int err = errno;
-    s_->fd = -1;
+  // Closed whatever the sync did, and the first failure is the one told.
+  const bool synced = Sync(s_->fd, false);
+  int err = synced ? 0 : errno;
+  if (::close(s_->fd) != 0 && synced) err = errno;
+  s_->fd = -1;
+  if (err != 0) {
     discard();
     throw IoError(WriteCode(err));
   }
-  s_->fd = -1;
   if (Rename(s_->temp.c_str(), s_->target.c_str()) != 0) {
     const int err = errno;
     discard();
     throw IoError(CodeOf(err));
   }
   s_->temp.clear();
-  // The new name itself survives a power cut only once the folder is on disk.
-  const int dir = ::open(FolderOf(s_->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncFolder(FolderOf(s_->target));
 }
 
 // ---------------------------------------------------------------- reading
@@ -278,7 +294,7 @@ struct ReadingFile::State {
 
 ReadingFile::ReadingFile(const Text& cp932Name) : s_(std::make_unique<State>()) {
   const std::string name = ToNativeName(cp932Name);
-  s_->fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  s_->fd = OpenForReading(name);
   if (s_->fd < 0) throw IoError(OpenFailureCode(errno, name));
   struct stat st {};
   if (::fstat(s_->fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -306,5 +322,129 @@ void ReadingFile::close() {
   s_->fd = -1;
   if (fd >= 0 && ::close(fd) != 0) throw IoError(ReadCode(errno));
 }
+
+// ---------------------------------------------------------------- the program's own files
+
+namespace {
+
+class PosixAppendFile : public AppendFile {
+ public:
+  explicit PosixAppendFile(int fd) : fd_(fd) {}
+  ~PosixAppendFile() override { ::close(fd_); }  // the lock goes with it
+  long write(const char* data, std::size_t size) override { return static_cast<long>(WriteSome(fd_, data, size)); }
+  bool sync() override { return Sync(fd_, true); }
+
+ private:
+  int fd_;
+};
+
+// The lock that tells other runs a file is alive, never waited for; false
+// with errno set.
+bool TryLock(int fd) {
+  int rc;
+  while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  return rc == 0;
+}
+
+bool Lock(int fd) { return !Fails(Step::Lock) && TryLock(fd); }
+
+}  // namespace
+
+std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
+  exists = false;
+  const std::string folder = FolderOf(path);
+  // Made and locked where nobody can see it, then given its name in one step
+  // that fails if the name is taken: another run sees it locked or not at all.
+  std::string named;
+  const int fd = OpenUnseen(folder, named);  // only the user may read it: it holds the names of players
+  if (fd < 0) return nullptr;
+  CreateStep();
+  if (!Lock(fd)) {
+    ::close(fd);
+    if (!named.empty()) ::unlink(named.c_str());
+    return nullptr;
+  }
+  CreateStep();
+  const int err = Publish(fd, named, path);
+  if (err != 0) {
+    exists = err == EEXIST;
+    ::close(fd);
+    return nullptr;
+  }
+  CreateStep();
+  // Appends: the file is new and written by this run alone, so its end is where
+  // the next write goes.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
+  SyncFolder(folder);
+  return std::make_unique<PosixAppendFile>(fd);
+}
+
+bool HeldOpen(const std::string& path) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return false;
+  const bool held = !TryLock(fd) && errno == EWOULDBLOCK;
+  ::close(fd);
+  return held;
+}
+
+bool MakeFolders(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const auto slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
+  if (::mkdir(path.c_str(), 0700) != 0) return errno == EEXIST;
+  SyncFolder(FolderOf(path));
+  return true;
+}
+
+std::vector<Entry> ListFiles(const std::string& folder) {
+  std::vector<Entry> entries;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return entries;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    struct stat st {};
+    if (::lstat((folder + "/" + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    entries.push_back({name, static_cast<std::int64_t>(st.st_mtime), static_cast<std::int64_t>(st.st_size)});
+  }
+  ::closedir(dir);
+  return entries;
+}
+
+bool Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+  return ReadRange(path, 0, static_cast<std::size_t>(-1), bytes);
+}
+
+bool ReadRange(const std::string& path, std::int64_t offset, std::size_t size, std::string& bytes) {
+  const int fd = OpenForReading(path);
+  if (fd < 0) return false;
+  bytes.clear();
+  bool ok = offset <= 0 || ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+  char buf[1 << 16];
+  while (ok && bytes.size() < size) {
+    const std::size_t want = size - bytes.size() < sizeof buf ? size - bytes.size() : sizeof buf;
+    const ssize_t n = ::read(fd, buf, want);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n >= 0;
+    if (n <= 0) break;
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return ok;
+}
+
+std::string LocalStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm {};
+  ::localtime_r(&now, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+  return buf;
+}
+
+long ProcessId() { return static_cast<long>(::getpid()); }
 
 }  // namespace kiroku::platform

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <string_view>
 #include <string>
 
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "files/text_file.h"
 
@@ -115,9 +117,6 @@ bool IsRefusedName(const std::wstring& name) {
   }
 }
 
-// Renames that fail on purpose, for the tests of what follows a failure.
-RenameFaults* g_renameFaults = nullptr;
-
 // The layout of FILE_RENAME_INFO when its first member holds flags; older
 // MinGW headers know only the plain form.
 struct RenameInfoEx {
@@ -167,40 +166,72 @@ DWORD Retrying(Attempt&& attempt) {
   return err;
 }
 
+// True, with the error in GetLastError(), when a test makes this attempt at a step fail.
+bool Fails(Step step) {
+  unsigned long injected = 0;
+  if (!Injected(step, injected)) return false;
+  ::SetLastError(static_cast<DWORD>(injected));
+  return true;
+}
+
 // One try at the rename, or the failure a test asked for.
 template <class Rename>
 DWORD RenameOnce(Rename&& rename) {
-  if (g_renameFaults) {
-    ++g_renameFaults->attempts;
-    if (g_renameFaults->count > 0) {
-      --g_renameFaults->count;
-      return static_cast<DWORD>(g_renameFaults->error);
-    }
-  }
-  return rename();
+  return Fails(Step::Rename) ? ::GetLastError() : rename();
+}
+
+// Some of the bytes: how many, or -1 with the error in GetLastError().
+long WriteSome(HANDLE h, const char* data, std::size_t size) {
+  const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  DWORD written = 0;
+  return ::WriteFile(h, data, chunk, &written, nullptr) ? static_cast<long>(written) : -1;
 }
 
 bool WriteAll(HANDLE h, const char* data, std::size_t size) {
   while (size > 0) {
-    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!::WriteFile(h, data, chunk, &written, nullptr)) return false;
-    data += written;
-    size -= written;
+    const long n = WriteSome(h, data, size);
+    if (n < 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// The file's bytes on the disk; false with the error in GetLastError().
+bool Sync(HANDLE h) { return !Fails(Step::Sync) && ::FlushFileBuffers(h) != 0; }
+
+// A new file of a short 8.3 name of its own in a folder ("" for the working
+// one, else ending in its separator), so that it fits wherever the folder is.
+HANDLE CreateTemporary(const std::wstring& folder, const wchar_t* prefix, DWORD access, DWORD share, DWORD flags,
+                       std::wstring& name) {
+  static std::uint32_t counter = ::GetCurrentProcessId() * 2654435761u;
+  for (int attempt = 0; attempt <= 64; ++attempt) {
+    wchar_t base[16];
+    std::swprintf(base, 16, L"%ls%05x.tmp", prefix, static_cast<unsigned>(++counter & 0xfffff));
+    name = folder + base;
+    const HANDLE h = ::CreateFileW(name.c_str(), access, share, nullptr, CREATE_NEW, flags, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    const DWORD err = ::GetLastError();
+    if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) break;
+  }
+  name.clear();
+  return INVALID_HANDLE_VALUE;
+}
+
+// Opens a file to read it, while others read, write or rename it.
+HANDLE OpenForReading(const std::wstring& name, DWORD flags) {
+  return ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
 }
 
 }  // namespace
 
 NativeName ToNativeName(const Text& cp932Name) {
   if (cp932Name.empty()) throw IoError(3);
-  const int size = static_cast<int>(cp932Name.size());
-  const int n = ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932Name.data(), size, nullptr, 0);
-  if (n <= 0) throw IoError(3);
-  NativeName wide(static_cast<std::size_t>(n), L'\0');
-  if (::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, cp932Name.data(), size, wide.data(), n) != n)
-    throw IoError(3);
+  bool ok = true;
+  const std::u16string name = codec::Decode(cp932Name, &ok);
+  if (!ok) throw IoError(3);
+  const NativeName wide(name.begin(), name.end());
   // A NUL would cut the name short, a colon make it a stream, a trailing dot
   // vanish, and too long a name is "not found" on some file systems only when
   // the finished file is renamed: the operator is told it is a bad name, at
@@ -222,27 +253,16 @@ bool Exists(const Text& cp932Name) {
   return ::GetFileAttributesW(ToNativeName(cp932Name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void SetRenameFaults(RenameFaults* faults) { g_renameFaults = faults; }
-
 bool CanCreateFilesIn(const Text& cp932Folder) {
   std::wstring folder = ToNativeName(cp932Folder);
   if (!IsSeparator(folder.back())) folder += L'\\';
-  static std::uint32_t counter = ::GetCurrentProcessId() * 2246822519u;
-  for (int attempt = 0; attempt < 64; ++attempt) {
-    wchar_t base[16];
-    std::swprintf(base, 16, L"~kw%05x.tmp", static_cast<unsigned>(++counter & 0xfffff));
-    // Deleted by the system as the handle closes, however the program ends.
-    const HANDLE h = ::CreateFileW((folder + base).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
-                                   nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      ::CloseHandle(h);
-      return true;
-    }
-    const DWORD err = ::GetLastError();
-    if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) return false;
-  }
-  return false;
+  std::wstring name;
+  // Deleted by the system as the handle closes, however the program ends.
+  const HANDLE h = CreateTemporary(folder, L"~kw", GENERIC_WRITE, 0,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, name);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(h);
+  return true;
 }
 
 namespace {
@@ -313,23 +333,10 @@ ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>
     });
     if (err != ERROR_SUCCESS) throw IoError(CodeFromPlatformError(err));
   }
-  // A short 8.3 name, so that it fits wherever the target's folder is.
-  const std::wstring folder = FolderOf(s_->target);
-  static std::uint32_t counter = ::GetCurrentProcessId() * 2654435761u;
-  for (int attempt = 0;; ++attempt) {
-    wchar_t base[16];
-    std::swprintf(base, 16, L"~kr%05x.tmp", static_cast<unsigned>(++counter & 0xfffff));
-    s_->temp = folder + base;
-    // DELETE, so that the open file itself can be renamed into place.
-    s_->handle = ::CreateFileW(s_->temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (s_->handle != INVALID_HANDLE_VALUE) break;
-    const DWORD err = ::GetLastError();
-    if ((err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) || attempt > 64) {
-      s_->temp.clear();
-      throw IoError(CodeFromPlatformError(err));
-    }
-  }
+  // DELETE, so that the open file itself can be renamed into place.
+  s_->handle =
+      CreateTemporary(FolderOf(s_->target), L"~kr", GENERIC_WRITE | DELETE, 0, FILE_ATTRIBUTE_NORMAL, s_->temp);
+  if (s_->handle == INVALID_HANDLE_VALUE) ThrowLastError();
   if (exists) ::SetFileTime(s_->handle, &old.ftCreationTime, nullptr, nullptr);
 }
 
@@ -354,7 +361,7 @@ void ReplacingFile::write(const char* data, std::size_t size) {
 void ReplacingFile::commit() {
   if (s_->handle == INVALID_HANDLE_VALUE) throw IoError(103);  // already failed or committed
   // On disk before it replaces anything: a power cut must not cost the old file.
-  if (!::FlushFileBuffers(s_->handle)) {
+  if (!Sync(s_->handle)) {
     const DWORD err = ::GetLastError();
     discard();
     throw IoError(CodeFromPlatformError(err));
@@ -406,8 +413,7 @@ struct ReadingFile::State {
 ReadingFile::ReadingFile(const Text& cp932Name) : s_(std::make_unique<State>()) {
   const std::wstring name = ToNativeName(cp932Name);
   // A folder fails here with 5, as the operator's platform reports it.
-  s_->handle = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  s_->handle = OpenForReading(name, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
   if (s_->handle == INVALID_HANDLE_VALUE) ThrowLastError();
 }
 
@@ -429,5 +435,168 @@ void ReadingFile::close() {
   s_->handle = INVALID_HANDLE_VALUE;
   if (!::CloseHandle(h)) ThrowLastError();
 }
+
+// ---------------------------------------------------------------- the program's own files
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int size = static_cast<int>(utf8.size());
+  const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), n);
+  return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), n, nullptr, nullptr);
+  utf8.resize(static_cast<std::size_t>(n - 1));
+  return utf8;
+}
+
+class Win32AppendFile : public AppendFile {
+ public:
+  explicit Win32AppendFile(HANDLE h) : h_(h) {}
+  ~Win32AppendFile() override { ::CloseHandle(h_); }
+  long write(const char* data, std::size_t size) override { return WriteSome(h_, data, size); }
+  bool sync() override { return Sync(h_); }
+
+ private:
+  HANDLE h_;
+};
+
+// Seconds since 1970 for a FILETIME (100 ns steps since 1601).
+std::int64_t UnixSeconds(const FILETIME& t) {
+  const std::int64_t ticks = (static_cast<std::int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  return (ticks - 116444736000000000LL) / 10000000LL;
+}
+
+// The run's lock is one byte far beyond any journal's end: Windows locks are
+// mandatory, and one over the file's bytes would keep others from reading them.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+
+OVERLAPPED LockPlace() {
+  OVERLAPPED at{};
+  at.OffsetHigh = kLockOffsetHigh;
+  return at;
+}
+
+bool TryLock(HANDLE h) {
+  OVERLAPPED at = LockPlace();
+  return ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+
+bool Lock(HANDLE h) { return !Fails(Step::Lock) && TryLock(h); }
+
+}  // namespace
+
+std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
+  exists = false;
+  const std::wstring target = Wide(path);
+  if (target.empty()) return nullptr;
+  // Made and locked under a name that is no run's, then renamed in one step
+  // that fails if the name is taken: another run sees it locked or not at all.
+  // Readable by others only as far as the user's own data folder allows: it
+  // holds the names of players. Delete sharing lets the open file be renamed;
+  // no other kiroku removes it while its lock is held.
+  std::wstring temp;
+  const HANDLE h = CreateTemporary(FolderOf(target), L"~kj", FILE_APPEND_DATA | GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL, temp);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  CreateStep();
+  DWORD err = Lock(h) ? ERROR_SUCCESS : ::GetLastError();
+  if (err == ERROR_SUCCESS) {
+    CreateStep();
+    // Without MOVEFILE_REPLACE_EXISTING: fails if another file has the name.
+    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) err = ::GetLastError();
+  }
+  if (err != ERROR_SUCCESS) {
+    exists = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
+    ::CloseHandle(h);
+    ::DeleteFileW(temp.c_str());
+    return nullptr;
+  }
+  CreateStep();
+  return std::make_unique<Win32AppendFile>(h);
+}
+
+bool HeldOpen(const std::string& path) {
+  const HANDLE h = OpenForReading(Wide(path), FILE_ATTRIBUTE_NORMAL);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
+  const bool held = !TryLock(h);
+  if (!held) {  // unlocked at once: a closed handle's locks may linger a while
+    OVERLAPPED at = LockPlace();
+    ::UnlockFileEx(h, 0, 1, 0, &at);
+  }
+  ::CloseHandle(h);
+  return held;
+}
+
+bool MakeFolders(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  if (wide.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const auto sep = path.find_last_of("\\/");
+  // Stop at a drive ("C:") or the root; those are never made.
+  if (sep != std::string::npos && sep > 0 && path[sep - 1] != ':' && !MakeFolders(path.substr(0, sep))) return false;
+  // NTFS makes a new folder durable by itself: there is no handle to flush.
+  return ::CreateDirectoryW(wide.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::vector<Entry> ListFiles(const std::string& folder) {
+  std::vector<Entry> entries;
+  WIN32_FIND_DATAW found{};
+  const HANDLE h = ::FindFirstFileW((Wide(folder) + L"\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return entries;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::int64_t size = (static_cast<std::int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entries.push_back({Utf8(found.cFileName), UnixSeconds(found.ftLastWriteTime), size});
+  } while (::FindNextFileW(h, &found));
+  ::FindClose(h);
+  return entries;
+}
+
+bool Remove(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+  return ReadRange(path, 0, static_cast<std::size_t>(-1), bytes);
+}
+
+bool ReadRange(const std::string& path, std::int64_t offset, std::size_t size, std::string& bytes) {
+  const HANDLE h = OpenForReading(Wide(path), FILE_ATTRIBUTE_NORMAL);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bytes.clear();
+  LARGE_INTEGER at{};
+  at.QuadPart = offset;
+  bool ok = offset <= 0 || ::SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+  char buf[1 << 16];
+  while (ok && bytes.size() < size) {
+    const DWORD want = size - bytes.size() < sizeof buf ? static_cast<DWORD>(size - bytes.size()) : sizeof buf;
+    DWORD got = 0;
+    ok = ::ReadFile(h, buf, want, &got, nullptr);
+    if (got == 0) break;
+    bytes.append(buf, got);
+  }
+  ::CloseHandle(h);
+  return ok;
+}
+
+std::string LocalStamp() {
+  SYSTEMTIME t{};
+  ::GetLocalTime(&t);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04u%02u%02u-%02u%02u%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+  return buf;
+}
+
+long ProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
 
 }  // namespace kiroku::platform

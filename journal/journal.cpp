@@ -4,7 +4,8 @@
 #include <array>
 #include <charconv>
 
-#include "journal/journal_file.h"
+#include "core/number.h"
+#include "files/platform_file.h"
 #include "journal/run_names.h"
 
 namespace kiroku {
@@ -52,13 +53,6 @@ bool Unescape(std::string_view field, Text& out) {
     }
   }
   return true;
-}
-
-template <typename T>
-bool ParseNumber(std::string_view s, T& value, int base = 10) {
-  if (s.empty()) return false;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-  return ec == std::errc() && end == s.data() + s.size();
 }
 
 }  // namespace
@@ -170,7 +164,7 @@ bool NothingRecorded(const std::string& path, std::int64_t size) {
   if (size == 0) return true;
   if (size > 512) return false;
   std::string bytes;
-  if (!journal_file::ReadAll(path, bytes)) return false;
+  if (!platform::ReadAll(path, bytes)) return false;
   const auto contents = ParseJournal(bytes);
   if (contents.records.empty() || contents.damagedLine != 0) return false;
   return std::all_of(contents.records.begin(), contents.records.end(),
@@ -181,8 +175,8 @@ bool NothingRecorded(const std::string& path, std::int64_t size) {
 
 JournalWriter::JournalWriter(std::string folder, JournalOptions options)
     : folder_(std::move(folder)), options_(std::move(options)) {
-  const std::string stamp = journal_file::LocalStamp();
-  const long pid = journal_file::ProcessId();
+  const std::string stamp = platform::LocalStamp();
+  const long pid = platform::ProcessId();
   base_ = stamp + "-" + std::to_string(pid);
   recordHeader(stamp, pid);
   thread_ = std::thread([this] { run(); });
@@ -197,7 +191,7 @@ JournalWriter::~JournalWriter() {
   thread_.join();
   if (file_ && !holdsSomething()) {
     file_.reset();  // the lock goes with it; on Windows an open file cannot go
-    journal_file::Remove(path_);
+    platform::Remove(path_);
   }
 }
 
@@ -287,8 +281,8 @@ void JournalWriter::run() {
 }
 
 bool JournalWriter::open() {
-  if (!journal_file::MakeFolders(folder_)) return false;
-  const auto& create = options_.create ? options_.create : journal_file::CreateNew;
+  if (!platform::MakeFolders(folder_)) return false;
+  const auto& create = options_.create ? options_.create : platform::CreateNew;
   // Never another run's journal: a name that is taken gets a number.
   for (int n = 1; n < 100; ++n) {
     const std::string path =
@@ -332,7 +326,7 @@ bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
 // name and its file say it is old, so that a clock set wrong removes nothing
 // young. A journal that a running kiroku holds is never touched.
 void JournalWriter::removeOldJournals() {
-  const auto files = journal_file::ListFiles(folder_);
+  const auto files = platform::ListFiles(folder_);
   sequence_ = run_names::NextSequence(files);
   const std::int64_t now = NowSeconds();
   const std::int64_t limit = static_cast<std::int64_t>(options_.keepDays) * 86400;
@@ -342,21 +336,21 @@ void JournalWriter::removeOldJournals() {
     const std::string path = folder_ + "/" + e.name;
     const std::string base(run_names::Base(e.name));
     if (NothingRecorded(path, e.size)) {
-      if (!journal_file::HeldOpen(path)) journal_file::Remove(path);
+      if (!platform::HeldOpen(path)) platform::Remove(path);
       continue;
     }
     left.push_back(base);
     if (kept++ < options_.keepNewest) continue;
     std::int64_t started = 0;
     const bool oldName = run_names::StampSeconds(run_names::Parse(base).stamp, started) && now - started > limit;
-    if (oldName && now - e.modified > limit && !journal_file::HeldOpen(path) && journal_file::Remove(path))
+    if (oldName && now - e.modified > limit && !platform::HeldOpen(path) && platform::Remove(path))
       left.pop_back();
   }
   // The marks of answered runs go with their journals.
   for (const auto& e : files)
     if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix);
         !base.empty() && std::find(left.begin(), left.end(), base) == left.end())
-      journal_file::Remove(folder_ + "/" + e.name);
+      platform::Remove(folder_ + "/" + e.name);
 }
 
 }  // namespace kiroku

@@ -25,7 +25,7 @@
 
 namespace kiroku {
 
-namespace journal_file {
+namespace platform {
 class AppendFile;
 }
 
@@ -96,14 +96,15 @@ struct JournalOptions {
   int keepNewest = 50;                           // journals with something in them that are kept whatever their age
   int keepDays = 30;                             // older journals beyond those are removed
   std::chrono::milliseconds failingAfter{2000};  // failing this long is reported
-  // Makes the journal's file; journal_file::CreateNew unless a test stands in.
-  std::function<std::unique_ptr<journal_file::AppendFile>(const std::string& path, bool& exists)> create;
+  // Makes the journal's file; platform::CreateNew unless a test stands in.
+  std::function<std::unique_ptr<platform::AppendFile>(const std::string& path, bool& exists)> create;
 };
 
 // The journal of this run in a folder, named by the run's start time, process
-// id and count among the folder's runs (journal/run_names.h), and locked while the run lives. The screen thread only appends
-// to memory and wakes the writer's own thread, which writes the records and
-// makes them durable; while nothing comes, that thread sleeps. A folder or
+// id and count among the folder's runs (journal/run_names.h), and locked while
+// the run lives. The screen thread only appends to memory and wakes the
+// writer's own thread, which writes the records and makes them durable; while
+// nothing comes, that thread sleeps. A folder or
 // file that fails never stops the recording: the writer keeps the records,
 // tries again, and reports once when it has failed for a while. A run that
 // recorded nothing leaves no journal.
@@ -138,7 +139,7 @@ class JournalWriter : public Journal {
   const JournalOptions options_;
   std::string base_;  // the file name without its count and ".journal"
   long sequence_ = 1;  // the run's count in the folder
-  std::unique_ptr<journal_file::AppendFile> file_;  // the writer thread's alone
+  std::unique_ptr<platform::AppendFile> file_;  // the writer thread's alone
 
   mutable std::mutex mutex_;
   std::string queue_;  // lines not yet taken by the writer

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "journal/journal_file.h"
+#include "files/platform_file.h"
 
 namespace kiroku::run_names {
 
@@ -34,10 +34,17 @@ RunName Parse(std::string_view base);
 bool Newer(std::string_view a, std::string_view b);
 
 // The N for a new run among a folder's files: one more than any there.
-long NextSequence(const std::vector<journal_file::Entry>& files);
+long NextSequence(const std::vector<platform::Entry>& files);
 
 // The journals among a folder's files, newest first.
-std::vector<journal_file::Entry> Journals(std::vector<journal_file::Entry> files);
+std::vector<platform::Entry> Journals(std::vector<platform::Entry> files);
+
+// A run's local start time, "YYYYMMDD-HHMMSS", in its parts; false when the
+// text is not one.
+struct Stamp {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+bool ParseStamp(std::string_view text, Stamp& stamp);
 
 // Seconds since 1970-01-01 UTC of a local "YYYYMMDD-HHMMSS"; false when it is not one.
 bool StampSeconds(const std::string& stamp, std::int64_t& seconds);

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "journal/journal_replay.h"
+#include "recovery/journal_replay.h"
 
 namespace kiroku::ui {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/cp932_codec.h"
+#include "files/cp932_codec.h"
 
 namespace kiroku::ui {
 
@@ -27,9 +27,9 @@ constexpr struct {
 };
 }  // namespace
 
-QString FromCp932(const Text& bytes) { return codec::Decode(bytes); }
+QString FromCp932(const Text& bytes) { return QString::fromStdU16String(codec::Decode(bytes)); }
 
-Text ToCp932(const QString& text) { return codec::Encode(text); }
+Text ToCp932(const QString& text) { return codec::Encode(text.toStdU16String()); }
 
 QString NormalizeForCp932(QString text) {
   for (QChar& c : text)
@@ -79,8 +79,8 @@ Text SpliceCp932(const Text& before, const QString& text) {
 
 bool Cp932CanHold(const QString& text) {
   bool ok = true;
-  const Text bytes = codec::Encode(text, &ok);
-  return ok && codec::Decode(bytes) == text;
+  const Text bytes = codec::Encode(text.toStdU16String(), &ok);
+  return ok && FromCp932(bytes) == text;
 }
 
 Cp932LineEdit::Cp932LineEdit(QWidget* parent) : QLineEdit(parent) {

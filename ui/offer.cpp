@@ -1,7 +1,6 @@
 #include "ui/offer.h"
 
-#include <string_view>
-
+#include "journal/run_names.h"
 #include "ui/Unit1.h"
 #include "ui/continuation.h"
 #include "ui/cp932.h"
@@ -13,12 +12,6 @@ namespace kiroku::ui {
 namespace {
 RunFinder g_find;
 RunRetirer g_retire;
-
-int Number(std::string_view s, std::size_t at, std::size_t n) {
-  int v = 0;
-  for (std::size_t i = at; i < at + n && i < s.size(); ++i) v = v * 10 + (s[i] - '0');
-  return v;
-}
 }  // namespace
 
 void SetUnsavedRuns(RunFinder find, RunRetirer retire) {
@@ -27,12 +20,10 @@ void SetUnsavedRuns(RunFinder find, RunRetirer retire) {
 }
 
 QString OfferText(const UnsavedRun& run) {
-  const std::string_view s = run.started;  // YYYYMMDD-HHMMSS
-  const QString when = QStringLiteral("%1月%2日 %3:%4")
-                           .arg(Number(s, 4, 2))
-                           .arg(Number(s, 6, 2))
-                           .arg(Number(s, 9, 2))
-                           .arg(Number(s, 11, 2), 2, 10, QLatin1Char('0'));
+  run_names::Stamp s;
+  run_names::ParseStamp(run.started, s);
+  const QString when =
+      QStringLiteral("%1月%2日 %3:%4").arg(s.month).arg(s.day).arg(s.hour).arg(s.minute, 2, 10, QLatin1Char('0'));
   return QStringLiteral("前回の記録は保存されていません。\n（%1 開始、%2 %3 件・%4 %5 件）\n続きから記録しますか？")
       .arg(when, FromCp932(run.team1))
       .arg(run.events[0])

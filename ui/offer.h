@@ -4,7 +4,7 @@
 #include <functional>
 #include <optional>
 
-#include "journal/unsaved_run.h"
+#include "recovery/unsaved_run.h"
 
 namespace kiroku::ui {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "journal/journal_file.h"
+#include "files/platform_file.h"
 #include "setup/backup.h"
 #include "ui/Unit1.h"
 #include "ui/continuation.h"
@@ -20,7 +20,7 @@ void AnswerOffer(const UnsavedRun& run, bool goOn, const RunRetirer& retire) {
     return;
   }
   std::string bytes;
-  if (!journal_file::ReadAll(run.path, bytes)) {
+  if (!platform::ReadAll(run.path, bytes)) {
     Guarded([] { throw IoError(2); });
     ShowStartupChoice(Screens());
     return;

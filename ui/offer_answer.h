@@ -1,6 +1,6 @@
 #pragma once
 // The operator's answer to the offer of an unsaved run.
-#include "journal/unsaved_run.h"
+#include "recovery/unsaved_run.h"
 #include "ui/offer.h"
 
 namespace kiroku::ui {

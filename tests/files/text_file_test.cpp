@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -184,14 +185,8 @@ TEST(IoMessages, PlatformErrorsNeverShowAnotherFailuresMessage) {
 }
 
 // While it lives, the next renames into place fail with a platform error.
-class ScopedRenameFaults {
- public:
-  ScopedRenameFaults(int count, unsigned long error) : faults_{count, error, 0} { platform::SetRenameFaults(&faults_); }
-  ~ScopedRenameFaults() { platform::SetRenameFaults(nullptr); }
-  int attempts() const { return faults_.attempts; }
-
- private:
-  platform::RenameFaults faults_;
+struct ScopedRenameFaults : testing::ScopedFaults {
+  ScopedRenameFaults(int count, unsigned long error) : ScopedFaults(platform::Step::Rename, count, error) {}
 };
 
 TEST(TextFileWriter, ARenameThatFailsKeepsTheOldFileAndLeavesNothingBehind) {
@@ -228,6 +223,18 @@ TEST(TextFileWriter, ARenameThatFailsKeepsTheOldFileAndLeavesNothingBehind) {
     ScopedRenameFaults held(1, EACCES);
     EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 5);
     EXPECT_EQ(held.attempts(), 1);
+  }
+  {
+    // A sync that fails before the rename: the temporary's descriptor is closed all the same.
+    const auto nextDescriptor = [] {
+      const int fd = ::open("/dev/null", O_RDONLY);
+      ::close(fd);
+      return fd;
+    };
+    const int next = nextDescriptor();
+    testing::ScopedFaults failing(platform::Step::Sync, 1, EIO);
+    EXPECT_EQ(testing::IoErrorCode([] { WriteTwoLines("f.txt"); }), 29);
+    EXPECT_EQ(nextDescriptor(), next);
   }
 #endif
   EXPECT_EQ(ReadFileBytes("f.txt"), "previous");

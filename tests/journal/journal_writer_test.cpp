@@ -8,10 +8,17 @@
 #include <set>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#endif
+
 #include <gtest/gtest.h>
 
+#include "files/platform_file.h"
 #include "journal/journal.h"
-#include "journal/journal_file.h"
+#include "journal/run_names.h"
 #include "tests/support/temp_dir.h"
 
 namespace kiroku {
@@ -49,7 +56,7 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedReportedOnceAndNoRecordI
   // Another run's journal under the name this run would take first.
   std::filesystem::create_directory("free");
   const std::string taken =
-      "free/" + journal_file::LocalStamp() + "-" + std::to_string(journal_file::ProcessId()) + ".journal";
+      "free/" + platform::LocalStamp() + "-" + std::to_string(platform::ProcessId()) + ".journal";
   WriteFileBytes(taken, "another run\n");
   WriteFileBytes("free/20000101-000000-1-r41.journal", "a counted run\n");
   std::string blockedPath, besidePath;
@@ -77,9 +84,9 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedReportedOnceAndNoRecordI
     ASSERT_TRUE(blocked.flush());
     blockedPath = blocked.path();
     EXPECT_EQ(Kinds(ReadFileBytes(blockedPath)),
-              (std::vector<std::string>{"journal " + std::to_string(journal_file::ProcessId()),
+              (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()),
                                         "field \x83\x5c\\", "switch", "end"}));
-    EXPECT_TRUE(journal_file::HeldOpen(blockedPath));
+    EXPECT_TRUE(platform::HeldOpen(blockedPath));
 
     JournalWriter beside("free", Quick());
     beside.setOnFailing([&] { ++told; });
@@ -93,15 +100,15 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedReportedOnceAndNoRecordI
     EXPECT_EQ(told, 1);
   }
   EXPECT_EQ(ReadFileBytes(taken), "another run\n");
-  EXPECT_FALSE(journal_file::HeldOpen(blockedPath));
+  EXPECT_FALSE(platform::HeldOpen(blockedPath));
   EXPECT_TRUE(testing::FileExists(blockedPath));
   EXPECT_FALSE(testing::FileExists(besidePath)) << "a run that recorded nothing leaves no journal";
 }
 
 // Writes at most a few bytes a call, and fails every third call outright.
-class StingyFile : public journal_file::AppendFile {
+class StingyFile : public platform::AppendFile {
  public:
-  explicit StingyFile(std::unique_ptr<journal_file::AppendFile> file) : file_(std::move(file)) {}
+  explicit StingyFile(std::unique_ptr<platform::AppendFile> file) : file_(std::move(file)) {}
   long write(const char* data, std::size_t size) override {
     if (++calls_ % 3 == 0) return -1;
     return file_->write(data, std::min<std::size_t>(size, 7));
@@ -109,7 +116,7 @@ class StingyFile : public journal_file::AppendFile {
   bool sync() override { return file_->sync(); }
 
  private:
-  std::unique_ptr<journal_file::AppendFile> file_;
+  std::unique_ptr<platform::AppendFile> file_;
   int calls_ = 0;
 };
 
@@ -117,13 +124,13 @@ TEST(JournalWriterTest, ShortAndFailedWritesGoOnWhereTheyStopped) {
   testing::TempDir dir;
   JournalOptions options = Quick();
   options.retry = 1ms;
-  options.create = [](const std::string& path, bool& exists) -> std::unique_ptr<journal_file::AppendFile> {
-    auto file = journal_file::CreateNew(path, exists);
+  options.create = [](const std::string& path, bool& exists) -> std::unique_ptr<platform::AppendFile> {
+    auto file = platform::CreateNew(path, exists);
     if (!file) return nullptr;
     return std::make_unique<StingyFile>(std::move(file));
   };
   JournalWriter writer(".", options);
-  std::vector<std::string> expected{"journal " + std::to_string(journal_file::ProcessId())};
+  std::vector<std::string> expected{"journal " + std::to_string(platform::ProcessId())};
   for (int i = 0; i < 40; ++i) {
     const std::string text = "\x93\x8c" + std::to_string(i);
     writer.record(record::kField, {"1", text});
@@ -135,6 +142,52 @@ TEST(JournalWriterTest, ShortAndFailedWritesGoOnWhereTheyStopped) {
   ASSERT_TRUE(writer.flush(5s));
   EXPECT_EQ(writer.durable(), 41u);
   EXPECT_EQ(Kinds(ReadFileBytes(writer.path())), expected);
+}
+
+// What a kiroku starting meanwhile sees: every journal in the folder locked,
+// so that its clean-up removes none, at each step of making one.
+TEST(JournalWriterTest, ANewJournalIsNeverSeenWithoutItsLock) {
+  testing::TempDir dir;
+  int steps = 0;
+  platform::SetCreateSteps([&] {
+    ++steps;
+    for (const auto& e : run_names::Journals(platform::ListFiles(".")))
+      EXPECT_TRUE(platform::HeldOpen("./" + e.name)) << e.name << " at step " << steps;
+  });
+  {
+    JournalWriter writer(".", Quick());
+    EXPECT_TRUE(writer.waitDurable(1, 5s));
+  }
+  platform::SetCreateSteps(nullptr);
+  EXPECT_EQ(steps, 3);
+}
+
+// A lock that cannot be taken leaves no journal that would pass for nobody's:
+// the run keeps its records and tries again.
+TEST(JournalWriterTest, AJournalWhoseLockFailsIsNotKeptAndIsTriedAgain) {
+  testing::TempDir dir;
+#ifdef _WIN32
+  const unsigned long refused = ERROR_LOCK_VIOLATION;
+#else
+  const unsigned long refused = EWOULDBLOCK;
+#endif
+  std::string path;
+  {
+    auto failing = std::make_unique<testing::ScopedFaults>(platform::Step::Lock, 1000, refused);
+    JournalWriter writer(".", Quick());
+    writer.record(record::kSwitch);
+    ASSERT_TRUE(Eventually([&] { return failing->attempts() >= 3; }));
+    EXPECT_EQ(writer.path(), "");
+    EXPECT_EQ(writer.durable(), 0u);
+    EXPECT_EQ(testing::ListDirectory(), "");
+    failing.reset();
+    ASSERT_TRUE(writer.waitDurable(2, 5s));
+    path = writer.path();
+    EXPECT_TRUE(platform::HeldOpen(path));
+    EXPECT_EQ(Kinds(ReadFileBytes(path)),
+              (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()), "switch"}));
+  }
+  EXPECT_EQ(testing::ListDirectory(), path.substr(2) + "\n");
 }
 
 // Journal names as the writer gives them, for a local time so many days ago.
@@ -162,7 +215,7 @@ const std::string kSomething = kHeader + FormatJournalLine(1, 5, "field", {"1", 
 
 std::set<std::string> Left(const std::string& folder, const std::string& own) {
   std::set<std::string> left;
-  for (const auto& e : journal_file::ListFiles(folder))
+  for (const auto& e : platform::ListFiles(folder))
     if (folder + "/" + e.name != own) left.insert(e.name);
   return left;
 }
@@ -177,7 +230,7 @@ TEST(JournalWriterTest, AJournalGoesOnlyWhenItsNameAndItsFileAreOldAndNoRunHolds
   Make("a/" + youngFile, 0, kSomething);   // a start time gone wrong
   Make("a/" + old, 41, kSomething);
   bool exists = false;
-  auto holder = journal_file::CreateNew("a/" + held, exists);  // another kiroku's open run
+  auto holder = platform::CreateNew("a/" + held, exists);  // another kiroku's open run
   ASSERT_TRUE(holder);
   holder->write(kSomething.data(), kSomething.size());
 #ifndef _WIN32  // Windows sets no time on a file another handle holds
@@ -206,7 +259,7 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
   Make("b/" + old, 41, kSomething);  // the newest that holds something
   Make("b/" + older, 41, kSomething);
   bool exists = false;
-  auto holder = journal_file::CreateNew("b/" + openEmpty, exists);  // a run just begun elsewhere
+  auto holder = platform::CreateNew("b/" + openEmpty, exists);  // a run just begun elsewhere
   ASSERT_TRUE(holder);
   JournalOptions options = Quick();
   options.keepNewest = 1;

@@ -105,6 +105,13 @@ says err.txt "is a symbolic link"
 [ -L linked/morvane.txt ] || fail "the link was replaced"
 [ "$(ls linked)" = morvane.txt ] || fail "something was written beside a link: $(ls linked)"
 
+# A fault after the event list file was written: that file is named.
+mkdir -p "partial/$(ls default | grep 'table\.xls$')"
+expect 4 "$recover" --out partial --force
+says err.txt "list.xls was written before the failure"
+says err.txt "morvane.txt was not written"
+[ "$(ls partial | wc -l)" -eq 2 ] || fail "partial holds $(ls partial)"
+
 # Damage: a middle line changed, then a whole last line changed (not a cut).
 for at in 5 9; do
   sed "${at}s/item/itex/" "$unsaved" >"$journals/20261204-100000-44.journal"

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "files/platform_file.h"
 #include "files/text_file.h"
 
 namespace kiroku::testing {
@@ -28,6 +29,23 @@ class ScopedIoFaults {
 
  private:
   IoFaults faults_;
+};
+
+// Makes the next attempts at a step of the platform's file layer fail with a
+// platform error while the object lives.
+class ScopedFaults {
+ public:
+  ScopedFaults(platform::Step step, int count, unsigned long error) : step_(step), faults_{count, error, 0} {
+    platform::SetFaults(step_, &faults_);
+  }
+  ~ScopedFaults() { platform::SetFaults(step_, nullptr); }
+  ScopedFaults(const ScopedFaults&) = delete;
+  ScopedFaults& operator=(const ScopedFaults&) = delete;
+  int attempts() const { return faults_.attempts; }
+
+ private:
+  platform::Step step_;
+  platform::Faults faults_;
 };
 
 // The code of the file error that the work raises; 0 when it raises none.

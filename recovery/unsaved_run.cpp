@@ -1,12 +1,12 @@
-#include "journal/unsaved_run.h"
+#include "recovery/unsaved_run.h"
 
 #include <algorithm>
 #include <set>
 
 #include "journal/journal.h"
-#include "journal/journal_file.h"
-#include "journal/journal_replay.h"
+#include "files/platform_file.h"
 #include "journal/run_names.h"
+#include "recovery/journal_replay.h"
 
 namespace kiroku {
 
@@ -32,7 +32,7 @@ Tail ReadTail(const std::string& path, std::int64_t size) {
   while (from > 0) {
     const std::int64_t start = std::max<std::int64_t>(0, from - kPiece);
     std::string piece;
-    if (!journal_file::ReadRange(path, start, static_cast<std::size_t>(from - start), piece)) return Tail::Saved;
+    if (!platform::ReadRange(path, start, static_cast<std::size_t>(from - start), piece)) return Tail::Saved;
     buf = piece + buf;
     from = start;
     if (atEnd) {  // a last line without its LF was cut short: it never happened
@@ -72,7 +72,7 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::string& ownPath) {
-  const auto files = journal_file::ListFiles(folder);
+  const auto files = platform::ListFiles(folder);
   std::set<std::string_view> answered;  // each by a mark of its own
   for (const auto& e : files)
     if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix); !base.empty()) answered.insert(base);
@@ -81,9 +81,9 @@ std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::s
     const std::string name(run_names::Base(e.name));
     if (answered.contains(name) || e.name == own) continue;
     const std::string path = folder + "/" + e.name;
-    if (ReadTail(path, e.size) != Tail::Unsaved || journal_file::HeldOpen(path)) continue;
+    if (ReadTail(path, e.size) != Tail::Unsaved || platform::HeldOpen(path)) continue;
     std::string bytes;
-    if (!journal_file::ReadAll(path, bytes)) continue;
+    if (!platform::ReadAll(path, bytes)) continue;
     JournalReplay replay(bytes);
     UnsavedRun run;
     run.path = path;
@@ -100,7 +100,7 @@ std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::s
 
 void RetireRun(const std::string& folder, const UnsavedRun& run) {
   bool exists = false;
-  if (auto mark = journal_file::CreateNew(AnsweredMark(folder, run.name), exists)) mark->sync();
+  if (auto mark = platform::CreateNew(AnsweredMark(folder, run.name), exists)) mark->sync();
 }
 
 }  // namespace kiroku

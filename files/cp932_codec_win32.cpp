@@ -2,39 +2,40 @@
 // file system's names.
 #include <windows.h>
 
-#include "ui/cp932_codec.h"
+#include "files/cp932_codec.h"
 
-namespace kiroku::ui::codec {
+namespace kiroku::codec {
 
 namespace {
 constexpr UINT kCodePage = 932;
 
-bool DecodeStrict(const char* data, int size, QString& out) {
+bool DecodeStrict(const char* data, int size, std::u16string& out) {
   const int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
   if (n <= 0) return false;
   std::wstring wide(static_cast<size_t>(n), L'\0');
   ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, wide.data(), n);
-  out += QString::fromWCharArray(wide.data(), n);
+  out.append(wide.begin(), wide.end());
   return true;
 }
 }  // namespace
 
-QString Decode(const Text& bytes) {
-  QString out;
+std::u16string Decode(std::string_view bytes, bool* ok) {
+  if (ok) *ok = true;
+  std::u16string out;
   if (bytes.empty() || DecodeStrict(bytes.data(), static_cast<int>(bytes.size()), out)) return out;
   // Character by character, so that one bad pair costs only itself.
-  for (size_t i = 0; i < bytes.size();) {
-    const size_t n = cp932::CharLength(bytes, i);
-    if (!DecodeStrict(bytes.data() + i, static_cast<int>(n), out)) out += QChar::ReplacementCharacter;
-    i += n;
-  }
-  return out;
+  return DecodeEach(bytes, ok, [](std::string_view rest, std::u16string& text) -> Piece {
+    const size_t n = cp932::CharLength(rest, 0);
+    if (DecodeStrict(rest.data(), static_cast<int>(n), text)) return {n, true};
+    text += u'\uFFFD';
+    return {n, false};
+  });
 }
 
-Text Encode(const QString& text, bool* ok) {
+Text Encode(std::u16string_view text, bool* ok) {
   if (ok) *ok = true;
-  if (text.isEmpty()) return {};
-  const std::wstring wide = text.toStdWString();
+  if (text.empty()) return {};
+  const std::wstring wide(text.begin(), text.end());
   BOOL usedDefault = FALSE;
   const int n = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
                                       nullptr, 0, nullptr, &usedDefault);
@@ -46,4 +47,4 @@ Text Encode(const QString& text, bool* ok) {
   return out;
 }
 
-}  // namespace kiroku::ui::codec
+}  // namespace kiroku::codec

@@ -1,6 +1,6 @@
 // A game recorded with a journal, replayed with no screen, must give the
 // files that the live program writes, byte for byte.
-#include "journal/journal_replay.h"
+#include "recovery/journal_replay.h"
 
 #include <filesystem>
 #include <map>

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "journal/journal.h"
-#include "journal/journal_file.h"
-#include "journal/unsaved_run.h"
+#include "files/platform_file.h"
+#include "recovery/unsaved_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace kiroku {
@@ -105,7 +105,7 @@ TEST_F(UnsavedRunTest, TheNewestByNameIsOfferedNeverOwnNorOneHeldOpenNorOneAnswe
   EXPECT_EQ(Offered("j/20261201-100000-12.journal"), "20261201-100000-3");
 
   bool exists = false;
-  auto held = journal_file::CreateNew("j/20261201-110000-9.journal", exists);  // another kiroku's run
+  auto held = platform::CreateNew("j/20261201-110000-9.journal", exists);  // another kiroku's run
   ASSERT_TRUE(held);
   held->write(unsaved.data(), unsaved.size());
   EXPECT_EQ(Offered(), "20261201-100000-12");

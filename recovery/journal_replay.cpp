@@ -1,8 +1,6 @@
-#include "journal/journal_replay.h"
+#include "recovery/journal_replay.h"
 
-#include <charconv>
-#include <cstdlib>
-
+#include "core/number.h"
 #include "export/export.h"
 #include "setup/backup.h"
 
@@ -12,8 +10,7 @@ namespace {
 
 template <typename T>
 bool Int(const Text& s, T& value, T low, T high) {
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  return ec == std::errc() && end == s.data() + s.size() && !s.empty() && value >= low && value <= high;
+  return ParseNumber(s, value) && value >= low && value <= high;
 }
 
 // The playing time as the records tell it: the clock runs from スタート or a
@@ -134,7 +131,7 @@ ReplaySummary ReplayJournal(std::string_view journalBytes, ReplayTarget target) 
     return summary;
   }
   summary.started = records[0].fields[1];
-  summary.pid = std::atol(records[0].fields[2].c_str());
+  if (!ParseNumber(records[0].fields[2], summary.pid)) summary.pid = 0;
   Replayer replayer(target, summary);
   std::size_t i = 1;
   for (; i < records.size(); ++i) {
@@ -175,9 +172,16 @@ std::vector<Text> JournalReplay::fileNames() const {
   return {prefix + "list.xls", prefix + "table.xls", kBackupFileName};
 }
 
-void JournalReplay::writeFiles() {
-  SaveResults(sheet_, recording_);
+void JournalReplay::writeFiles(std::size_t* written) {
+  std::size_t done = 0;
+  const auto count = [&] {
+    if (written) *written = ++done;
+  };
+  if (written) *written = 0;
+  SaveResults(sheet_, recording_, count);
+  count();
   SaveSetupBackup(sheet_);
+  count();
 }
 
 }  // namespace kiroku

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/game_clock.h"
-#include "core/headless_screens.h"
 #include "journal/journal.h"
+#include "recovery/headless_screens.h"
 #include "setup/setup_sheet.h"
 
 namespace kiroku {
@@ -59,8 +59,10 @@ class JournalReplay {
 
   // The names of the files below, as the program names them.
   std::vector<Text> fileNames() const;
-  // What データ保存 and データ登録 would write now, in the working folder.
-  void writeFiles();
+  // What データ保存 and データ登録 would write now, in the working folder, in
+  // the order of fileNames(); written counts the files written, also when a
+  // later one fails.
+  void writeFiles(std::size_t* written = nullptr);
 
  private:
   class StillTime : public TimeSource {
