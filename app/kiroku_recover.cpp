@@ -99,7 +99,7 @@ std::string ShownStart(const std::string& text) {
   return shown;
 }
 
-// The journals, newest first by the start time in their names, as kiroku
+// The journals, newest first by the count in their names, as kiroku
 // orders them.
 std::vector<std::string> Journals(const std::string& folder) {
   std::vector<std::string> names;

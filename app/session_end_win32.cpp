@@ -8,6 +8,7 @@
 
 #include "app/session_end.h"
 #include "journal/journal.h"
+#include "ui/quit_watch.h"
 
 namespace {
 
@@ -25,7 +26,12 @@ class EndSessionFilter : public QAbstractNativeEventFilter {
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "windows_generic_MSG") return false;
     const MSG* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_ENDSESSION && msg->wParam) EndRun();
+    if (msg->message == WM_ENDSESSION && msg->wParam) {
+      // Whatever closes now closes with the session: the offer's box is not
+      // answered by it, nor is a picker corrected.
+      kiroku::ui::SetProgramEnding();
+      EndRun();
+    }
     return false;
   }
 };

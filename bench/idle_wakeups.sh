@@ -9,52 +9,29 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 seconds=${2:-10}
-work=$(mktemp -d)
-xvfb= kiroku=
-cleanup() {
-  [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-. "$root/scripts/xvfb.sh"
-export XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work LANG=C.UTF-8
+. "$root/scripts/game_driver.sh"
+linux_check
+on_end() { rm -rf "$work"; }
+export XDG_DATA_HOME=$work/data
 cd "$work"
-start_xvfb 1280x800x24 "$work/xvfb.log"
-xvfb=$XVFB_PID
-export DISPLAY=$XVFB_DISPLAY
-"$build/app/kiroku" >"$work/kiroku.log" 2>&1 &
-kiroku=$!
-disown
-w=
-for _ in $(seq 300); do
-  w=$(xdotool search --onlyvisible --name '^settei$' 2>/dev/null | head -1) && [ -n "$w" ] && break
-  sleep 0.1
-done
-[ -n "$w" ] || { echo "kiroku did not start"; exit 1; }
-xdotool mousemove --window "$w" 114 184 click 1   # New List
-sleep 0.2
-xdotool mousemove --window "$w" 384 220 click 1   # OK: the setup sheet
-sleep 2
+launch settei "$build/app/kiroku" || exit 1
+click settei 114 184 0.2   # New List
+click settei 384 220 2     # OK: the setup sheet
 if [ -n "${TALLY:-}" ]; then
-  xdotool mousemove --window "$(xdotool search --onlyvisible --name '^データ入力$' | head -1)" 412 512 click 1  # 入力切替
-  sleep 0.5
-  rec=$(xdotool search --onlyvisible --name '^項目１$' | head -1)
-  xdotool mousemove --window "$rec" 512 508 click 1  # 集計
-  sleep 0.5
-  xdotool mousemove --window "$rec" 644 508 click 1  # 画面切り替え
-  sleep 2
+  click $sheet 412 512 0.5   # 入力切替
+  click $rec 512 508 0.5     # 集計
+  click $rec 644 508 2       # 画面切り替え
 fi
-[ -z "${SHOT:-}" ] || import -window root "$SHOT"
+[ -z "${SHOT:-}" ] || shot "$SHOT"
 switches() {
   local total=0 v
-  for f in /proc/"$kiroku"/task/*/status; do
+  for f in /proc/"$program"/task/*/status; do
     v=$(awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}' "$f" 2>/dev/null) || continue
     total=$((total + ${v:-0}))
   done
   echo "$total"
 }
-threads=$(ls /proc/"$kiroku"/task | wc -l)
+threads=$(ls /proc/"$program"/task | wc -l)
 before=$(switches)
 sleep "$seconds"
 after=$(switches)

@@ -12,9 +12,7 @@ build=${1:-build}
 runs=${RUNS:-15}
 command -v Xvfb >/dev/null || { echo "needs Xvfb (apt-get install xvfb)"; exit 2; }
 . "$(dirname "$0")/../scripts/xvfb.sh"
-start_xvfb 1280x800x24 || exit 1
-trap 'kill $XVFB_PID' EXIT
-export DISPLAY=$XVFB_DISPLAY
+use_display 1280x800x24
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 work=$(mktemp -d)
 export XDG_DATA_HOME=$work/data  # the probes' journals, never the user's

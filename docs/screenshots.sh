@@ -8,14 +8,14 @@ docs=$(cd "$(dirname "$0")" && pwd)
 kiroku=$(cd "${1:-$docs/../build}" && pwd)/app/kiroku
 [ -x "$kiroku" ] || { echo "build kiroku first: cmake --build build --target kiroku"; exit 2; }
 work=$(mktemp -d)
-. "$docs/../scripts/xvfb.sh"
-start_xvfb 1024x768x24 || exit 1
-export DISPLAY=$XVFB_DISPLAY
-pids=("$XVFB_PID")
-trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+. "$docs/../scripts/game_driver.sh"
+on_end() { rm -rf "$work"; }
+pause=0.6 window_wait=30
+export XDG_DATA_HOME=$work/data  # journals of its own: no earlier game is offered
+use_display 1024x768x24
 if command -v openbox >/dev/null; then
   openbox >/dev/null 2>&1 &
-  pids+=($!)
+  end_with_script $!
   sleep 1
 fi
 
@@ -29,42 +29,31 @@ fi
 } | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 >"$work/morvane.txt"
 
 cd "$work"
-"$kiroku" &
-pids+=($!)
-
-window() { xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
-click() { # screen caption, x, y in its client area
-  xdotool mousemove --window "$(window "$1")" "$2" "$3" click 1
-  sleep 0.6
-}
-shot() { # screen caption, file
+launch settei "$kiroku" || exit 1
+framed() { # screen caption, file: the window with its frame
   import -frame -window "$(window "$1")" "$docs/$2"
 }
 
 sleep 2
 click settei 114 228        # "Back Up"
 click settei 383 220        # OK
-xdotool mousemove --window "$(window データ入力)" 420 450 click --repeat 3 1 type "20261208_"
-sleep 0.6
-shot データ入力 setup-sheet.png
+typein $sheet 420 450 "20261208_"
+framed $sheet setup-sheet.png
 
-click データ入力 412 512    # 入力切替
-click 項目１ 92 508         # スタート
-event() { # player button (1-32), item-2 button (1-10), item-3 button (1-10)
-  local k=$((($1 - 1) % 8)) tops=(248 296 360 408)
+click $sheet 412 512        # 入力切替
+click $rec 92 508           # スタート
+play() { # team, player, item 2, item 3: a few seconds apart
   sleep 1.5
-  click 項目１ $((116 + 88 * k)) $((tops[($1 - 1) / 8] + 20))
-  click 項目２ $((120 + 112 * (($2 - 1) % 5))) $((104 + 88 * (($2 - 1) / 5)))
-  click 項目４ $((104 + 120 * (($3 - 1) % 5))) $((116 + 88 * (($3 - 1) / 5)))
+  event "$@"
 }
-event 3 2 1
-event 18 1 2
-event 5 1 1
-event 10 3 1
-event 20 4 3
-event 7 2 2
+play 1 3 2 1
+play 2 2 1 2
+play 1 5 1 1
+play 1 10 3 1
+play 2 4 4 3
+play 1 7 2 2
 sleep 1
-shot 項目１ recording-screen.png
-click 項目１ 512 508         # 集計
-shot 集計 tally-screen.png
+framed $rec recording-screen.png
+click $rec 512 508          # 集計
+framed 集計 tally-screen.png
 echo "saved $docs/setup-sheet.png, $docs/recording-screen.png and $docs/tally-screen.png"

@@ -286,7 +286,8 @@ bool JournalWriter::open() {
   // Never another run's journal: a name that is taken gets a number.
   for (int n = 1; n < 100; ++n) {
     const std::string path =
-        folder_ + "/" + base_ + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(run_names::kJournalSuffix);
+        folder_ + "/" + base_ + "-r" + std::to_string(sequence_) + (n == 1 ? "" : "-" + std::to_string(n)) +
+        std::string(run_names::kJournalSuffix);
     bool exists = false;
     file_ = create(path, exists);
     if (file_) {
@@ -326,6 +327,7 @@ bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
 // young. A journal that a running kiroku holds is never touched.
 void JournalWriter::removeOldJournals() {
   const auto files = platform::ListFiles(folder_);
+  sequence_ = run_names::NextSequence(files);
   const std::int64_t now = NowSeconds();
   const std::int64_t limit = static_cast<std::int64_t>(options_.keepDays) * 86400;
   std::vector<std::string> left;
@@ -344,15 +346,11 @@ void JournalWriter::removeOldJournals() {
     if (oldName && now - e.modified > limit && !platform::HeldOpen(path) && platform::Remove(path))
       left.pop_back();
   }
-  // The marks of answered runs go with their journals, except the newest,
-  // which keeps older runs from being offered.
-  std::vector<std::string> marks;
+  // The marks of answered runs go with their journals.
   for (const auto& e : files)
-    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix); !base.empty()) marks.emplace_back(base);
-  std::sort(marks.begin(), marks.end(), [](const auto& a, const auto& b) { return run_names::Newer(a, b); });
-  for (size_t i = 1; i < marks.size(); ++i)
-    if (std::find(left.begin(), left.end(), marks[i]) == left.end())
-      platform::Remove(folder_ + "/" + marks[i] + std::string(run_names::kAnsweredSuffix));
+    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix);
+        !base.empty() && std::find(left.begin(), left.end(), base) == left.end())
+      platform::Remove(folder_ + "/" + e.name);
 }
 
 }  // namespace kiroku

@@ -100,10 +100,11 @@ struct JournalOptions {
   std::function<std::unique_ptr<platform::AppendFile>(const std::string& path, bool& exists)> create;
 };
 
-// The journal of this run in a folder, named by the run's start time and
-// process id, and locked while the run lives. The screen thread only appends
-// to memory and wakes the writer's own thread, which writes the records and
-// makes them durable; while nothing comes, that thread sleeps. A folder or
+// The journal of this run in a folder, named by the run's start time, process
+// id and count among the folder's runs (journal/run_names.h), and locked while
+// the run lives. The screen thread only appends to memory and wakes the
+// writer's own thread, which writes the records and makes them durable; while
+// nothing comes, that thread sleeps. A folder or
 // file that fails never stops the recording: the writer keeps the records,
 // tries again, and reports once when it has failed for a while. A run that
 // recorded nothing leaves no journal.
@@ -136,7 +137,8 @@ class JournalWriter : public Journal {
 
   const std::string folder_;
   const JournalOptions options_;
-  std::string base_;  // the file name without ".journal"
+  std::string base_;  // the file name without its count and ".journal"
+  long sequence_ = 1;  // the run's count in the folder
   std::unique_ptr<platform::AppendFile> file_;  // the writer thread's alone
 
   mutable std::mutex mutex_;

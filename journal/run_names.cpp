@@ -16,15 +16,24 @@ std::string_view Base(std::string_view fileName, std::string_view suffix) {
 RunName Parse(std::string_view base) {
   RunName name;
   Stamp stamp;
-  if (base.size() < 17 || !ParseStamp(base.substr(0, 15), stamp) || base[15] != '-') return name;
+  if (base.size() < 17 || !ParseStamp(base.substr(0, 15), stamp) || base[15] != '-' || base.back() == '-')
+    return name;
+  // PID, then perhaps "rN", then perhaps the copy's number.
   std::string_view rest = base.substr(16);
-  const auto dash = rest.find('-');
-  long pid = 0;
+  const auto next = [&rest] {
+    const auto dash = rest.find('-');
+    const std::string_view part = rest.substr(0, dash);
+    rest = dash == std::string_view::npos ? std::string_view() : rest.substr(dash + 1);
+    return part;
+  };
+  long pid = 0, sequence = 0;
   int copy = 1;
-  if (!ParseNumber(rest.substr(0, dash), pid)) return name;
-  if (dash != std::string_view::npos && (!ParseNumber(rest.substr(dash + 1), copy) || copy < 2)) return name;
+  if (!ParseNumber(next(), pid)) return name;
+  if (rest.starts_with('r') && (!ParseNumber(next().substr(1), sequence) || sequence < 1)) return name;
+  if (!rest.empty() && (!ParseNumber(next(), copy) || copy < 2 || !rest.empty())) return name;
   name.stamp.assign(base.substr(0, 15));
   name.pid = pid;
+  name.sequence = sequence;
   name.copy = copy;
   return name;
 }
@@ -33,7 +42,15 @@ bool Newer(std::string_view a, std::string_view b) {
   const RunName x = Parse(a), y = Parse(b);
   if (x.stamp.empty() != y.stamp.empty()) return y.stamp.empty();
   if (x.stamp.empty()) return a > b;
-  return std::tie(x.stamp, x.pid, x.copy) > std::tie(y.stamp, y.pid, y.copy);
+  return std::tie(x.sequence, x.stamp, x.pid, x.copy) > std::tie(y.sequence, y.stamp, y.pid, y.copy);
+}
+
+long NextSequence(const std::vector<platform::Entry>& files) {
+  long last = 0;
+  for (const auto& e : files)
+    for (const std::string_view suffix : {kJournalSuffix, kAnsweredSuffix})
+      if (const auto base = Base(e.name, suffix); !base.empty()) last = std::max(last, Parse(base).sequence);
+  return last + 1;
 }
 
 std::vector<platform::Entry> Journals(std::vector<platform::Entry> files) {

@@ -1,8 +1,11 @@
 #pragma once
-// The names of the journals in their folder: "YYYYMMDD-HHMMSS-PID.journal"
+// The names of the journals in their folder: "YYYYMMDD-HHMMSS-PID-rN.journal"
 // (a taken name gets "-2", "-3" before the suffix), and the mark of a run
-// whose offer was answered, "<name>.answered". A run's name, not its file's
-// time, says which run is newer: file times move with copies and clocks.
+// whose offer was answered, "<name>.answered". N counts the runs in the
+// folder: one more than any name there holds. It, not the start time and not
+// the file's time, says which run is newer: a clock set back, a copy or a
+// flat clock battery moves times, never the count. Names of runs made before
+// the count (without "-rN") are older than every counted run.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +24,7 @@ std::string_view Base(std::string_view fileName, std::string_view suffix = kJour
 struct RunName {
   std::string stamp;  // "YYYYMMDD-HHMMSS", empty when the name is not a run's
   long pid = 0;
+  long sequence = 0;  // N of "-rN"; 0 when the name has none
   int copy = 1;
 };
 RunName Parse(std::string_view base);
@@ -28,6 +32,9 @@ RunName Parse(std::string_view base);
 // Whether the run named a started after the one named b. Names that are not
 // a run's come after (are older than) every run's.
 bool Newer(std::string_view a, std::string_view b);
+
+// The N for a new run among a folder's files: one more than any there.
+long NextSequence(const std::vector<platform::Entry>& files);
 
 // The journals among a folder's files, newest first.
 std::vector<platform::Entry> Journals(std::vector<platform::Entry> files);

@@ -1,6 +1,7 @@
 #include "recovery/unsaved_run.h"
 
 #include <algorithm>
+#include <set>
 
 #include "journal/journal.h"
 #include "files/platform_file.h"
@@ -72,18 +73,13 @@ std::string FileName(const std::string& path) {
 
 std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::string& ownPath) {
   const auto files = platform::ListFiles(folder);
-  // Runs up to the newest answered one were offered already, or are older
-  // than one that was.
-  std::string answered;
+  std::set<std::string_view> answered;  // each by a mark of its own
   for (const auto& e : files)
-    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix);
-        !base.empty() && (answered.empty() || run_names::Newer(base, answered)))
-      answered = base;
+    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix); !base.empty()) answered.insert(base);
   const std::string own = FileName(ownPath);
   for (const auto& e : run_names::Journals(files)) {
     const std::string name(run_names::Base(e.name));
-    if (!answered.empty() && !run_names::Newer(name, answered)) break;
-    if (e.name == own) continue;
+    if (answered.contains(name) || e.name == own) continue;
     const std::string path = folder + "/" + e.name;
     if (ReadTail(path, e.size) != Tail::Unsaved || platform::HeldOpen(path)) continue;
     std::string bytes;

@@ -1,7 +1,8 @@
 #pragma once
-// Which earlier run to offer at start: the newest of this user's runs that
-// recorded an event or a correction after its last successful データ保存,
-// that no other kiroku holds open, and that was not offered before.
+// Which earlier run to offer at start: the newest (by its count, never by a
+// clock) of this user's runs that recorded an event or a correction after its
+// last successful データ保存, that no other kiroku holds open, and whose offer
+// was not answered. One run a start: the next one comes at the next start.
 #include <optional>
 #include <string>
 
@@ -21,7 +22,7 @@ struct UnsavedRun {
 // ownPath is this run's own journal, never offered.
 std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::string& ownPath = {});
 
-// Once answered, either way, a run is never offered again; its journal stays.
+// Once answered, either way, that run alone is never offered again; its journal stays.
 void RetireRun(const std::string& folder, const UnsavedRun& run);
 
 }  // namespace kiroku

@@ -35,18 +35,16 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 log() { printf '[%(%H:%M:%S)T] %s\n' -1 "$*"; }
 
+. "$repo/scripts/xvfb.sh"
 mounts=()
-xvfb=
-cleanup() {
+on_end() {
   local i
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
     umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" || true
   done
   mounts=()
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
 }
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+end_with_script
 
 # A bound /dev or X socket folder must never be deleted through a root's copy.
 remove_root() {
@@ -112,11 +110,9 @@ timed() {
   fi
 }
 
-. "$repo/scripts/xvfb.sh"
 xvfb_start() {
-  start_xvfb 1280x1024x24 || exit 1
-  xvfb=$XVFB_PID
-  display=$XVFB_DISPLAY
+  use_display 1280x1024x24
+  display=$DISPLAY
 }
 
 # Starts shell command $3 in root $1 (as "root" or "user" per $2); the command

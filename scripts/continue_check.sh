@@ -13,82 +13,26 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
-for tool in Xvfb xdotool import cmp xclip iconv; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool imagemagick xclip)"; exit 2; }
-done
-work=$(mktemp -d)
-xvfb=
-kiroku=
-cleanup() {
-  [ -n "$kiroku" ] && kill -9 "$kiroku" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-. "$root/scripts/xvfb.sh"
-export XDG_RUNTIME_DIR=$work LANG=C.UTF-8
-start_xvfb 1280x800x24 "$work/xvfb.log" || exit 1
-xvfb=$XVFB_PID
-export DISPLAY=$XVFB_DISPLAY
-
-# Starts kiroku and waits for its first window, the caption given; a start
-# that cannot reach the display is tried again.
-launch() {
-  local caption=$1 attempt
-  for attempt in 1 2 3; do
-    "$build/app/kiroku" >>"$work/kiroku.log" 2>&1 &
-    kiroku=$!
-    for _ in $(seq 300); do
-      xdotool search --onlyvisible --name "^$caption\$" >/dev/null 2>&1 && return 0
-      kill -0 "$kiroku" 2>/dev/null || break
-      sleep 0.1
-    done
-    echo "kiroku showed no \"$caption\" (attempt $attempt):"; cat "$work/kiroku.log"
-    kill -9 "$kiroku" 2>/dev/null || true
-    wait "$kiroku" 2>/dev/null || true
-    kiroku=
-  done
-  return 1
-}
-quit() {  # ends kiroku at once, as a crash or a flat battery would
-  kill -9 "$kiroku"
-  wait "$kiroku" 2>/dev/null || true
-  kiroku=
-}
 . "$root/scripts/game_driver.sh"
+linux_check cmp xclip iconv
 
 # The game up to a player press whose event is left open.
 before_the_crash() {
-  click settei 114 228          # Back Up
-  click settei 384 220          # OK
-  typein $sheet 110 110 Zed      # team 1, player 4
-  click $sheet 176 516           # コピー
-  typein $sheet 225 30 Rivals    # team 2's name
-  typein $sheet 420 66 Shoot     # item-2 labels
-  typein $sheet 536 66 Pass
-  typein $sheet 420 282 Left     # item-3 labels
-  typein $sheet 536 282 Right
-  typein $sheet 652 282 右側      # typed as Japanese: CP932 in the files
-  typein $sheet 420 450 game_    # the file-name prefix
-  click $sheet 412 512           # 入力切替
-  click $rec 92 508              # スタート
+  filled_sheet
   click $rec 244 508             # 中断/再開: the clock stands at 00:00
-  event 1 1 1 1
-  event 2 2 2 2
-  player 1 4; click $pick2 564 396                       # 修正 on the item-2 picker
-  player 2 1; item2 1; click $pick3 508 360; item2 2; item3 1  # 修正 on the item-3 picker
-  click $rec 380 508; item3 2                            # 修正 on the recording screen
+  events_and_corrections
   event 1 4 2 1
   player 2 2                                             # half entered
 }
 after_the_crash() {
   item2 2; item3 1
-  [ -z "${1:-}" ] || import -window root "$1"
+  [ -z "${1:-}" ] || shot "$1"
   event 1 2 1 3
   event 2 1 1 2
   click $rec 380 508; item3 3                            # 修正 on a continued event
   if [ -n "${1:-}" ]; then
     click $rec 512 508                                   # 集計
-    import -window root "$work/tally.png"
+    shot "$work/tally.png"
     click 集計 224 17                                    # コピー
     xclip -o -selection clipboard | iconv -f UTF-8 -t CP932 >"$work/copied.txt"
     xdotool windowraise "$(window $rec)"                 # 集計 covers part of it on a narrow display
@@ -104,49 +48,37 @@ backup_file() { printf '\x8d\xb2\x93\xa1\x8c\x52\r\n\x83\x5c\x83\x93\r\nB\\2\r\n
 echo "--- never interrupted"
 export XDG_DATA_HOME=$work/data-whole
 mkdir -p "$work/whole" && cd "$work/whole" && backup_file
-launch settei || exit 1
+launch settei "$build/app/kiroku" || exit 1
 before_the_crash
 after_the_crash
-quit
+stop_program
 
 echo "--- killed after a player press, continued"
 export XDG_DATA_HOME=$work/data-continued
 mkdir -p "$work/continued" && cd "$work/continued" && backup_file
-launch settei || exit 1
+launch settei "$build/app/kiroku" || exit 1
 before_the_crash
 sleep 0.5                      # the journal writes within about 25 ms
-quit
+stop_program
 rm morvane.txt                 # the game must come back from the journal alone
-launch kiroku || { echo "FAILED: no offer of the unsaved game"; exit 1; }
+launch kiroku "$build/app/kiroku" || { echo "FAILED: no offer of the unsaved game"; exit 1; }
 sleep 0.3
-import -window root "$work/offer.png"
-offer=$(window kiroku) || exit 1
-xdotool mousemove --window "$offer" 20 20   # keys go where the pointer is
-sleep 0.1
-xdotool key Return             # the default answer: 続きから記録
+shot "$work/offer.png"
+answer Return                  # the default answer: 続きから記録
 window $pick2 >/dev/null || { echo "FAILED: the half-entered event's picker is not shown"; exit 1; }
 sleep 0.3
-import -window root "$work/continued.png"
-if xdotool search --onlyvisible --name '^settei$' >/dev/null 2>&1; then
+shot "$work/continued.png"
+if shown settei; then
   echo "FAILED: the start-up choice was shown"; exit 1
 fi
 after_the_crash "$work/continued-recording.png"
-quit
+stop_program
 
 status=0
-for f in "$work/whole"/*; do
-  name=$(basename "$f")
-  if cmp "$f" "$work/continued/$name"; then echo "same: $name"; else echo "DIFFERENT: $name"; status=1; fi
-done
-[ "$(ls "$work/whole" | wc -l)" -eq 3 ] || { echo "files: $(ls "$work/whole")"; status=1; }
+same_files "$work/whole" "$work/continued" || status=1
 # Team 1's block over all categories (lines 191 to 208), an empty line, team 2's (400 to 417).
 awk 'BEGIN { FS = OFS = "\t" } (NR >= 191 && NR <= 208) || NR == 399 || (NR >= 400 && NR <= 417) {
        line = ""; if (NR != 399) { line = $1; for (j = 2; j <= 12; ++j) line = line OFS $j }
        print line "\r" }' RS='\r\n' ORS='\n' "$work/continued/game_table.xls" >"$work/expected-copy.txt"
 if cmp "$work/expected-copy.txt" "$work/copied.txt"; then echo "same: 集計's copy"; else echo "DIFFERENT: 集計's copy"; status=1; fi
-if [ $status -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then
-  rm -rf "$work"
-else
-  echo "files and screenshots in $work"
-fi
-exit $status
+finish_check $status

@@ -19,17 +19,10 @@ rm -rf "$out" && mkdir -p "$out/home"
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
-. "$root/scripts/xvfb.sh"
-xvfb=
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM
-start_xvfb 1024x768x24 "$out/xvfb.log" || exit 1
-xvfb=$XVFB_PID
-export DISPLAY=$XVFB_DISPLAY
+work=$out
+. "$root/scripts/game_driver.sh"
+on_end() { wineserver -k 2>/dev/null || true; }
+use_display 1024x768x24 "$out/xvfb.log"
 
 # A home of its own, so that the prefix's Documents is no folder of this machine's user.
 # Wine needs a UTF-8 locale to pass Japanese names on.
@@ -87,24 +80,16 @@ list=$'\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe5\x90\x8d'  # ファ�
 saved=$(unix "$documents")
 if [ $run_kiroku = 1 ]; then
   # Started as the shortcut starts it: its target in its working folder.
-  offx=4 offy=23
-  window() { timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
-  click() {
-    local id X Y WIDTH HEIGHT SCREEN WINDOW
-    id=$(window "$1")
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    xdotool mousemove $((X + offx + $2)) $((Y + offy + $3)) click 1
-    sleep 1.5
-  }
+  offx=4 offy=23 pause=1.5 window_wait=60
   wine start /d "$documents" "$programs\\kiroku.exe" >"$out/kiroku.log" 2>&1
   window settei >/dev/null
   sleep 2
-  import -window root "$out/started.png"
+  shot "$out/started.png"
   click settei 186 185          # "New List"
   click settei 384 220          # OK
   click データ入力 552 448      # データ保存
   sleep 2
-  import -window root "$out/saved.png"
+  shot "$out/saved.png"
   click データ入力 672 448      # 終了
   wineserver --wait
   for name in "${list}list.xls" "${list}table.xls"; do

@@ -15,46 +15,20 @@ out=${KIROKU_NAMES_OUT:-$root/build-windows/names}
 rm -rf "$out/work" "$out/shots"
 mkdir -p "$out/work" "$out/shots"
 
-. "$root/scripts/xvfb.sh"
-xvfb=
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM
-start_xvfb 1024x768x24 "$out/xvfb.log" || exit 1
-xvfb=$XVFB_PID
-export DISPLAY=$XVFB_DISPLAY
+work=$out
+. "$root/scripts/game_driver.sh"
+use_display 1024x768x24 "$out/xvfb.log"
 . "$root/scripts/wine_prefix.sh"
 wine_prefix "$out/wineprefix"
 
-offx=4 offy=23 pause=1.5
-window() { timeout "${2:-60}" xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
-click() {
-  local id X Y WIDTH HEIGHT SCREEN WINDOW
-  id=$(window "$1")
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  xdotool mousemove $((X + offx + $2)) $((Y + offy + $3)) click 1
-  sleep "$pause"
-}
-# Closes the box captioned with the application's name.
-answer() {
-  local id
-  id=$(window kiroku) || return 1
-  xdotool windowfocus --sync "$id" key Return 2>/dev/null || xdotool key Return
-  for _ in $(seq 20); do xdotool search --onlyvisible --name '^kiroku$' >/dev/null || return 0; sleep 0.5; done
-  return 1
-}
+offx=4 offy=23 pause=1.5 window_wait=60
 
 # The prefixes, each followed by "list.xls" and "table.xls" when saved.
 prefixes=('12:30' 'a?b' 'a*b' 'a<b' 'a>b' 'a|b' 'a"b' 'nul.' 'CON.' 'Com1.' 'lpt9.' 'aux/' 'dot./' 'blank /')
 status=0
-work=$out/work
-(cd "$work" && exec wine "$exe") >"$out/kiroku.log" 2>&1 &
-pid=$!
-window settei >/dev/null
+folder=$out/work  # where the saves go: nothing may appear in it
+cd "$folder"
+launch settei wine "$exe" || exit 1
 sleep 2
 click settei 186 185          # "New List"
 click settei 384 220          # OK
@@ -67,18 +41,18 @@ for prefix in "${prefixes[@]}"; do
   sleep 0.5
   click データ入力 552 448      # データ保存
   if window kiroku 20 >/dev/null; then
-    import -window root "$out/shots/$(printf %02d $n)-box.png"
-    answer || { echo "FAIL: the box for '$prefix' did not close"; status=1; }
+    shot "$out/shots/$(printf %02d $n)-box.png"
+    answer Return && gone kiroku || { echo "FAIL: the box for '$prefix' did not close"; status=1; }
   else
     echo "FAIL: no box for '$prefix'"; status=1
   fi
-  left=$(ls -A "$work")
-  if [ -n "$left" ]; then echo "FAIL: '$prefix' left: $left"; status=1; rm -rf "${work:?}"/* "${work:?}"/.[!.]* 2>/dev/null || true; fi
+  left=$(ls -A "$folder")
+  if [ -n "$left" ]; then echo "FAIL: '$prefix' left: $left"; status=1; rm -rf "${folder:?}"/* "${folder:?}"/.[!.]* 2>/dev/null || true; fi
 done
 click データ入力 672 448      # 終了
-for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
-kill "$pid" 2>/dev/null || true
-pid=
+for _ in $(seq 20); do kill -0 "$program" 2>/dev/null || break; sleep 0.5; done
+stop_program TERM
+cd "$out"
 wineserver --wait || true
 
 # Each save's code, in the order of the presses.
@@ -92,26 +66,26 @@ echo "codes of the ${#prefixes[@]} saves: $codes"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
 zip="$temp/Temp1_kiroku.zip"
 mkdir -p "$zip"
-(cd "$zip" && exec wine "$exe") >>"$out/kiroku.log" 2>&1 &
-pid=$!
+cd "$zip"
+launch '(kiroku|settei)' wine "$exe" || exit 1
+cd "$out"
 if window kiroku >/dev/null; then
   sleep 1
-  import -window root "$out/shots/temp-warning.png"
-  if xdotool search --onlyvisible --name '^settei$' >/dev/null; then
+  shot "$out/shots/temp-warning.png"
+  if shown settei; then
     echo "FAIL: the start-up choice came before the warning"; status=1
   fi
-  answer || { echo "FAIL: the warning did not close"; status=1; }
+  answer Return && gone kiroku || { echo "FAIL: the warning did not close"; status=1; }
   if window settei 30 >/dev/null; then
     echo "warning shown in the temporary folder, then the start-up choice"
-    import -window root "$out/shots/temp-choice.png"
+    shot "$out/shots/temp-choice.png"
   else
     echo "FAIL: no start-up choice after the warning"; status=1
   fi
 else
   echo "FAIL: no warning in the temporary folder"; status=1
 fi
-kill "$pid" 2>/dev/null || true
-pid=
+stop_program TERM
 wineserver -k || true
 rm -rf "$zip"
 

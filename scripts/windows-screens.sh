@@ -10,8 +10,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-linux}
 case $mode in
-  linux) program=$(realpath "${2:-$root/build/app/kiroku}") ;;
-  wine) program=$(realpath "${2:-$root/build-windows/app/kiroku.exe}") ;;
+  linux) binary=$(realpath "${2:-$root/build/app/kiroku}") ;;
+  wine) binary=$(realpath "${2:-$root/build-windows/app/kiroku.exe}") ;;
   *) echo "usage: $0 linux|wine [program]" >&2; exit 2 ;;
 esac
 out=${KIROKU_SCREENS_OUT:-$root/build-windows/screens}/$mode
@@ -19,16 +19,8 @@ rm -rf "$out"
 mkdir -p "$out"
 cases=${KIROKU_SCREENS_CASES:-"1920x1080:96 1920x1080:120 1920x1080:144 1920x1080:168 1366x768:96 1366x768:120"}
 
-. "$root/scripts/xvfb.sh"
-xvfb=
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM
-
+work=$out
+. "$root/scripts/game_driver.sh"
 . "$root/scripts/wine_prefix.sh"
 
 # A setup with a player on each team and labels on both pickers (CP932):
@@ -42,17 +34,7 @@ write_backup() {
   printf '\x90\xac\x8c\xf7\r\n'"$empty9" >>"$1"
 }
 
-scale=1 offx=0 offy=0 pause=0.7
-window() { timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
-# Clicks at a point of a screen's client area given at 100 %.
-click() {
-  local id X Y WIDTH HEIGHT SCREEN WINDOW
-  id=$(window "$1")
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  xdotool mousemove "$(awk "BEGIN{print int($X + $offx + $2 * $scale)}")" \
-    "$(awk "BEGIN{print int($Y + $offy + $3 * $scale)}")" click 1
-  sleep "$pause"
-}
+pause=0.7 window_wait=60
 status=0
 # The screen's window, frame and all where the program draws its own, on the display.
 check() {
@@ -60,7 +42,7 @@ check() {
   id=$(window "$1")
   sleep "$pause"
   eval "$(xdotool getwindowgeometry --shell "$id")"
-  import -window root "$out/$tag-$2.png"
+  shot "$out/$tag-$2.png"
   local verdict=fits
   if [ "$X" -lt 0 ] || [ "$Y" -lt 0 ] || [ $((X + WIDTH)) -gt "$sw" ] || [ $((Y + HEIGHT)) -gt "$sh" ]; then
     verdict=OUTSIDE
@@ -74,24 +56,23 @@ for c in $cases; do
   sw=${geometry%x*} sh=${geometry#*x}
   scale=$(awk "BEGIN{print $dpi / 96}")
   tag=${geometry}-${dpi}
-  start_xvfb "${geometry}x24" "$out/xvfb.log" || exit 1
+  use_display "${geometry}x24" "$out/xvfb.log"
   xvfb=$XVFB_PID
-  export DISPLAY=$XVFB_DISPLAY
   dir=$out/$tag
   mkdir -p "$dir"
   write_backup "$dir/morvane.txt"
+  cd "$dir"
   if [ "$mode" = linux ]; then
     # Journals of its own for each case: the last one was left with a game unsaved.
-    (cd "$dir" && XDG_DATA_HOME=$dir/data QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec "$program") >"$dir.log" 2>&1 &
+    XDG_DATA_HOME=$dir/data QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale launch settei "$binary" || exit 1
   else
     wine_prefix "$out/../wineprefix"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     wineserver --wait
     offx=$(awk "BEGIN{print int(4 * $scale)}") offy=$(awk "BEGIN{print int(23 * $scale)}") pause=1.5
-    (cd "$dir" && exec wine "$program") >"$dir.log" 2>&1 &
+    launch settei wine "$binary" || exit 1
   fi
-  pid=$!
-  window settei >/dev/null
+  cd "$root"
   sleep 2
   check settei 5-choice
   click settei 186 231          # "Back Up"
@@ -107,11 +88,9 @@ for c in $cases; do
   click 項目４ 104 116          # 成功
   click 項目１ 512 508          # 集計
   check 集計 6-tally
-  kill "$pid" 2>/dev/null || true
+  stop_program TERM
   [ "$mode" = wine ] && { wineserver -k || true; }
-  pid=
   kill "$xvfb" 2>/dev/null || true
-  xvfb=
   sleep 0.5
 done
 echo "screenshots in $out"

@@ -14,18 +14,9 @@ out=${KIROKU_SMOKE_OUT:-$root/build-windows/smoke}
 rm -rf "$out/linux" "$out/windows" "$out/shots"
 mkdir -p "$out/linux" "$out/windows" "$out/shots"
 
-. "$root/scripts/xvfb.sh"
-xvfb=
-program=
-cleanup() {
-  [ -n "$program" ] && kill "$program" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM
-start_xvfb 1024x768x24 "$out/xvfb.log" || exit 1
-xvfb=$XVFB_PID
-export DISPLAY=$XVFB_DISPLAY
+work=$out
+. "$root/scripts/game_driver.sh"
+use_display 1024x768x24 "$out/xvfb.log"
 
 . "$root/scripts/wine_prefix.sh"
 wine_prefix "$out/wineprefix"
@@ -42,29 +33,19 @@ write_backup() {
   printf '\x90\xac\x8c\xf7\r\n\x8e\xb8\x94\x73\r\n\x95\x5c\r\n'"$empty7" >>"$1"
 }
 
-offx=0 offy=0 pause=0.5
-window() { timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | tail -n 1; }
-# Clicks at a point of a screen's client area.
-click() {
-  local id X Y WIDTH HEIGHT SCREEN WINDOW
-  id=$(window "$1")
-  eval "$(xdotool getwindowgeometry --shell "$id")"
-  xdotool mousemove $((X + offx + $2)) $((Y + offy + $3)) click 1
-  sleep "${4:-$pause}"
-}
-shot() { [ -z "${shots:-}" ] || import -window root "$out/shots/$shots-$1.png"; }
+pause=0.5 window_wait=60
+snap() { [ -z "${shots:-}" ] || shot "$out/shots/$shots-$1.png"; }
 
 # Every press of the smoke test, by screen caption and the centre of the control.
 drive() {
-  window settei >/dev/null
   sleep 2
-  shot 1-startup-choice
+  snap 1-startup-choice
   click settei 186 231          # "Back Up"
   click settei 384 220          # OK
-  shot 2-setup-sheet
+  snap 2-setup-sheet
   click データ入力 412 512      # 入力切替
   window 項目１ >/dev/null
-  shot 3-recording
+  snap 3-recording
   # スタート and at once 中断/再開, within the clock's first second: every
   # event is stamped 00：00 in both runs.
   click 項目１ 92 508 0
@@ -72,10 +53,10 @@ drive() {
   # An event: 佐藤, ｼｭｰﾄ, 成功.
   click 項目１ 116 268
   window 項目２ >/dev/null
-  shot 4-item2
+  snap 4-item2
   click 項目２ 120 104
   window 項目４ >/dev/null
-  shot 5-item3
+  snap 5-item3
   click 項目４ 104 116
   # 田中 taken back on the item-2 picker, then 山本, パス taken back on the
   # item-3 picker, then 反則, 失敗.
@@ -93,17 +74,17 @@ drive() {
   click 項目１ 292 268
   click 項目２ 236 104
   click 項目４ 104 116
-  shot 6-recording-events
+  snap 6-recording-events
   click 項目１ 512 508          # 集計
   window 集計 >/dev/null
-  shot 7-tally
+  snap 7-tally
   click 集計 224 17             # コピー: the desktop's clipboard, as UTF-8
   xclip -o -selection clipboard >"$copied" || true
   xdotool windowraise "$(window 項目１)"  # 集計 covers part of it
   click 項目１ 644 508          # 画面切り替え
   click データ入力 552 448      # データ保存
   sleep 2
-  shot 8-saved
+  snap 8-saved
   click データ入力 672 448      # 終了
 }
 
@@ -111,12 +92,12 @@ run() {
   local dir=$1
   shift
   write_backup "$dir/morvane.txt"
-  (cd "$dir" && exec "$@") >"$dir.log" 2>&1 &
-  program=$!
+  cd "$dir"
+  launch settei "$@" || exit 1
+  cd "$root"
   drive
   for _ in $(seq 20); do kill -0 "$program" 2>/dev/null || break; sleep 0.5; done
-  kill "$program" 2>/dev/null || true
-  program=
+  stop_program TERM
 }
 
 echo "Linux build: $linux"
@@ -160,24 +141,23 @@ if [ $status -eq 0 ]; then
   dir=$out/windows
   chmod a-w "$dir/${list}list.xls"
   before=$(md5sum <"$dir/${list}list.xls")
-  (cd "$dir" && exec wine "$exe") >>"$dir.log" 2>&1 &
-  program=$!
   offx=4 offy=23 pause=1.5
-  window settei >/dev/null
+  cd "$dir"
+  launch settei wine "$exe" || exit 1
+  cd "$root"
   sleep 2
   click settei 186 185          # "New List"
   click settei 384 220          # OK
   click データ入力 552 448      # データ保存
   if window kiroku >/dev/null; then
-    import -window root "$out/shots/windows-9-error-box.png"
+    shot "$out/shots/windows-9-error-box.png"
     echo "error box shown for a read-only list file"
   else
     echo "FAIL: no error box"; status=1
   fi
   [ "$(md5sum <"$dir/${list}list.xls")" = "$before" ] || { echo "FAIL: read-only list file changed"; status=1; }
   chmod u+w "$dir/${list}list.xls"
-  kill "$program" 2>/dev/null || true
-  program=
+  stop_program TERM
   wineserver -k || true
 fi
 echo "screenshots in $out/shots"

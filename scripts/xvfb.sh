@@ -19,3 +19,27 @@ start_xvfb() {
   rm -f "$numfile"
   [ -n "$XVFB_DISPLAY" ] || { echo "no X display could be started" >&2; cat "$log" >&2 2>/dev/null; return 1; }
 }
+
+# use_display GEOMETRY [LOG]: start_xvfb, DISPLAY exported, and the server
+# ended with the script.
+use_display() {
+  start_xvfb "$@" || exit 1
+  end_with_script "$XVFB_PID"
+  export DISPLAY=$XVFB_DISPLAY
+}
+
+# end_with_script [PID...]: the processes are ended when the script ends,
+# however it ends; the first call sets the traps. The program under test
+# ($program) is ended too, and a function on_end, when the caller has one,
+# runs first.
+harness_pids=() harness_trapped=
+end_with_script() {
+  [ -n "$harness_trapped" ] || { trap harness_end EXIT; trap 'exit 130' INT; trap 'exit 143' TERM; }
+  harness_trapped=1
+  harness_pids+=("$@")
+}
+harness_end() {
+  [ "$(type -t on_end)" != function ] || on_end || true
+  [ -z "${program:-}" ] || kill -9 "$program" 2>/dev/null || true
+  [ ${#harness_pids[@]} -eq 0 ] || kill "${harness_pids[@]}" 2>/dev/null || true
+}

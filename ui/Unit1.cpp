@@ -6,10 +6,11 @@
 
 #include "export/export.h"
 #include "setup/backup.h"
-#include "ui/continuation.h"
 #include "ui/cp932.h"
 #include "ui/folder_warning.h"
 #include "ui/grid_view.h"
+#include "ui/offer.h"
+#include "ui/quit_watch.h"
 #include "ui/screens.h"
 #include "ui/Unit6.h"
 

@@ -2,7 +2,8 @@
 
 #include <QCloseEvent>
 
-#include "ui/continuation.h"
+#include "ui/journal_warning.h"
+#include "ui/quit_watch.h"
 
 namespace kiroku::ui {
 

@@ -58,6 +58,7 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedReportedOnceAndNoRecordI
   const std::string taken =
       "free/" + platform::LocalStamp() + "-" + std::to_string(platform::ProcessId()) + ".journal";
   WriteFileBytes(taken, "another run\n");
+  WriteFileBytes("free/20000101-000000-1-r41.journal", "a counted run\n");
   std::string blockedPath, besidePath;
   {
     JournalWriter blocked("blocked/journal", Quick());
@@ -92,6 +93,7 @@ TEST(JournalWriterTest, AFolderThatCannotBeMadeIsRetriedReportedOnceAndNoRecordI
     ASSERT_TRUE(beside.waitDurable(1, 5s));
     besidePath = beside.path();
     EXPECT_NE(besidePath, taken);
+    EXPECT_TRUE(besidePath.ends_with("-r42.journal")) << besidePath << ": one more than any run in the folder";
     EXPECT_TRUE(testing::FileExists(besidePath));
     beside.record(record::kEnd);
     EXPECT_TRUE(beside.flush());

@@ -115,10 +115,16 @@ TEST_F(UnsavedRunTest, TheNewestByNameIsOfferedNeverOwnNorOneHeldOpenNorOneAnswe
   EXPECT_EQ(run->name, "20261201-110000-9") << "a run whose kiroku ended";
 
   RetireRun("j", *run);
-  EXPECT_EQ(Offered(), "none") << "neither it nor an older run is offered again";
+  EXPECT_EQ(Offered(), "20261201-100000-12") << "that run alone is answered; the next one comes at the next start";
   EXPECT_TRUE(kiroku::testing::FileExists(run->path));
-  Put("20261201-120000-4.journal", unsaved);
-  EXPECT_EQ(Offered(), "20261201-120000-4") << "a newer run is";
+  // Counted runs are newer than every run from before the count, and among
+  // them the count decides, whatever their clocks said.
+  Put("20261201-120000-4-r1.journal", unsaved);
+  Put("20000101-100000-6-r2.journal", unsaved);  // its clock had gone back
+  Put("20000101-090000-5-r2-2.journal", unsaved);
+  EXPECT_EQ(Offered(), "20000101-100000-6-r2");
+  RetireRun("j", *FindUnsavedRun("j"));
+  EXPECT_EQ(Offered(), "20000101-090000-5-r2-2");
 }
 
 }  // namespace

@@ -19,6 +19,9 @@
 #include "ui/Unit6.h"
 #include "ui/application.h"
 #include "ui/continuation.h"
+#include "ui/journal_warning.h"
+#include "ui/offer.h"
+#include "ui/quit_watch.h"
 #include "ui/cp932.h"
 #include "ui/grid_view.h"
 #include "ui/screens.h"
@@ -82,6 +85,13 @@ QStringList Kinds(const std::string& journal) {
   return kinds.mid(1);
 }
 
+// The message box on the screen, if one is shown.
+QMessageBox* ShownBox() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
+  return nullptr;
+}
+
 }  // namespace
 
 class UiTest : public QObject {
@@ -110,6 +120,12 @@ class UiTest : public QObject {
     fillSheet();
     toRecording();
     Click(Form2, 33);
+  }
+  // The start-up choice closed, and this run recording into the journal given.
+  void recordInto(MemoryJournal& journal) {
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    AttachJournal(Sheet(), Rec(), &journal);
   }
   // The screens made again, as at the start of the next run, with a journal
   // and an unsaved run to offer whose journal is the one given.
@@ -457,16 +473,11 @@ class UiTest : public QObject {
   void theOfferBoxAnswersByEnterEscapeAndItsCloseControl() {
     SetQuestionBox({});
     QList<int> answers;
-    auto shownBox = [] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
-      return static_cast<QMessageBox*>(nullptr);
-    };
     for (int way = 0; way < 3; ++way) {
       Ask(QStringLiteral("?"), QStringLiteral("続きから記録"), QStringLiteral("新しく始める"),
           [&answers](bool yes) { answers << yes; });
-      QTRY_VERIFY(shownBox());
-      QMessageBox* box = shownBox();
+      QTRY_VERIFY(ShownBox());
+      QMessageBox* box = ShownBox();
       QCOMPARE(box->icon(), QMessageBox::Question);
       QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
       QCOMPARE(box->windowModality(), Qt::ApplicationModal);
@@ -495,13 +506,63 @@ class UiTest : public QObject {
     QCOMPARE(Kinds(next.bytes), QStringList());
   }
 
+  // Only the operator answers. The end of the session as Windows tells it
+  // (WM_ENDSESSION) closes the box with the program: no answer, and the run
+  // stays to be offered. (A SIGTERM's quit: scripts/offer_check.sh.)
+  void theSessionsEndWhileTheOfferIsUpAnswersNothing() {
+    SetQuestionBox({});
+    MemoryJournal next;
+    nextRunOffering(MemoryJournal().bytes, next);
+    QTRY_VERIFY(ShownBox());
+    SetProgramEnding();  // what the session's end does first
+    ShownBox()->close();
+    QTest::qWait(20);
+    QCOMPARE(retired_, QStringList());
+    QVERIFY(!Form5->isVisible());
+  }
+
+  // Read first, retired after: a run that cannot be read is offered again.
+  void aRunThatCannotBeReadStaysToBeOffered() {
+    MemoryJournal next;
+    nextRunOffering(MemoryJournal().bytes, next);
+    QFile::remove(QStringLiteral("last.journal"));  // gone before the answer
+    QTRY_VERIFY(Form5->isVisible());
+    QCOMPARE(errors_, QStringList{QStringLiteral("kiroku|ファイルが見つかりません.")});
+    QCOMPARE(retired_, QStringList());
+  }
+
+  // Continued as far as a journal changed on disk reads, and told once, when
+  // the event it left half entered is over.
+  void aDamagedJournalIsContinuedAsFarAsItReadsAndSaysSo() {
+    MemoryJournal first;
+    recordInto(first);
+    startedGame();
+    Click(Form2, 1);
+    Click(Form3, 1);
+    Click(Form4, 1);
+    std::string journal = first.bytes;
+    journal[journal.rfind("\titem2\t") + 5] = 'X';
+    MemoryJournal next;
+    nextRunOffering(journal, next);
+    QTRY_VERIFY(Form3->isVisible());  // up to the player press
+    QCOMPARE(retired_, QStringList{QStringLiteral("last.journal")});
+    QTest::qWait(20);
+    QCOMPARE(warnings_, QStringList());
+    Click(Form3, 2);
+    Click(Form4, 1);
+    QCOMPARE(warnings_, QStringList{QStringLiteral("kiroku|記録の控え（ジャーナル）の一部が読めませんでした。"
+                                                   "読めたところまでを復元しました。試合の後、必ず「データ保存」を押してください。")});
+    Click(Form2, 2);
+    Click(Form3, 1);
+    Click(Form4, 1);
+    QCOMPARE(warnings_.size(), 1);
+  }
+
   // Continued twice over, a game half entered at its third stage, with a
   // correction of each kind before, writes what the first run would have.
   void aContinuedRunStandsWhereItStoppedTwiceOver() {
-    QTRY_VERIFY(Form5->isVisible());
-    Form5->close();
     MemoryJournal first;
-    AttachJournal(Sheet(), Rec(), &first);
+    recordInto(first);
     startedGame();
     Click(Form2, 1);
     Click(Form3, 11);  // 修正 at item 2
@@ -556,10 +617,8 @@ class UiTest : public QObject {
   }
 
   void aGameNeverSwitchedToRecordingContinuesOnTheSheet() {
-    QTRY_VERIFY(Form5->isVisible());
-    Form5->close();
     MemoryJournal first;
-    AttachJournal(Sheet(), Rec(), &first);
+    recordInto(first);
     fillSheet();
     const std::string journal = first.bytes;
     MemoryJournal next;
@@ -581,10 +640,8 @@ class UiTest : public QObject {
       DestroyForms();
       CreateForms();
       Form1->show();
-      QTRY_VERIFY(Form5->isVisible());
-      Form5->close();
       MemoryJournal& journal = journals[stage - 2];
-      AttachJournal(Sheet(), Rec(), &journal);
+      recordInto(journal);
       startedGame();
       Click(Form2, 1);
       if (stage == 3) Click(Form3, 1);
@@ -629,13 +686,8 @@ class UiTest : public QObject {
     CreateForms();
     Form1->show();
     JournalFailing();
-    auto shownBox = [] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) return b;
-      return static_cast<QMessageBox*>(nullptr);
-    };
-    QTRY_VERIFY(shownBox());
-    QMessageBox* box = shownBox();
+    QTRY_VERIFY(ShownBox());
+    QMessageBox* box = ShownBox();
     QCOMPARE(box->icon(), QMessageBox::Warning);
     QVERIFY(!box->isModal() && box->windowModality() == Qt::NonModal);
     QCOMPARE(box->windowTitle(), QStringLiteral("kiroku"));
