@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   // The journal of this run. It starts after the screens' creation, which
   // every run and every replay does alike.
   const std::string folder = JournalFolder();
-  kiroku::JournalWriter journal(folder);
+  kiroku::JournalWriter journal(folder, {.tidyAtStart = false});  // tidied once the sheet is up
   kiroku::ui::UseJournal(&journal, folder);
   EndNormallyWhenTheSystemEndsTheRun(journal);
   kiroku::ui::Form1->show();

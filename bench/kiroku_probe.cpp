@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
   CreateForms();
   // As the program starts: its journal, and the offer of an unsaved run at the first tick.
   const std::string folder = JournalFolder();
-  kiroku::JournalWriter journal(folder);
+  kiroku::JournalWriter journal(folder, {.tidyAtStart = false});
 #ifdef KIROKU_PROBE_CONTINUES
   UseJournal(&journal, folder);
 #else

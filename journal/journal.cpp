@@ -174,7 +174,7 @@ bool NothingRecorded(const std::string& path, std::int64_t size) {
 }  // namespace
 
 JournalWriter::JournalWriter(std::string folder, JournalOptions options)
-    : folder_(std::move(folder)), options_(std::move(options)) {
+    : folder_(std::move(folder)), options_(std::move(options)), tidyWanted_(options_.tidyAtStart) {
   const std::string stamp = platform::LocalStamp();
   const long pid = platform::ProcessId();
   base_ = stamp + "-" + std::to_string(pid);
@@ -230,8 +230,15 @@ void JournalWriter::setOnFailing(std::function<void()> callback) {
   onFailing_ = std::move(callback);
 }
 
+void JournalWriter::tidyUp() {
+  std::unique_lock lock(mutex_);
+  tidyWanted_ = true;
+  wake_.notify_one();
+  tidiedChanged_.wait(lock, [&] { return tidied_ || stopping_; });
+}
+
 void JournalWriter::run() {
-  removeOldJournals();
+  sequence_ = run_names::NextSequence(platform::ListFiles(folder_));
   std::string pending;
   std::uint64_t pendingRecords = 0;
   bool failing = false, told = false;
@@ -240,10 +247,10 @@ void JournalWriter::run() {
   for (;;) {
     // Asleep until there is something to write; only a failure sets a time.
     if (failing)
-      wake_.wait_until(lock, nextTry, [&] { return stopping_ || flushing_; });
+      wake_.wait_until(lock, nextTry, [&] { return stopping_ || flushing_ || (tidyWanted_ && !tidied_); });
     else
-      wake_.wait(lock, [&] { return stopping_ || flushing_ || queuedRecords_ > 0; });
-    const bool stop = stopping_;
+      wake_.wait(lock, [&] { return stopping_ || flushing_ || queuedRecords_ > 0 || (tidyWanted_ && !tidied_); });
+    const bool stop = stopping_, tidy = tidyWanted_ && !tidied_;
     flushing_ = false;
     pending += queue_;
     queue_.clear();
@@ -251,6 +258,12 @@ void JournalWriter::run() {
     queuedRecords_ = 0;
     std::function<void()> report;
     lock.unlock();
+    if (tidy) {
+      removeOldJournals();
+      std::lock_guard guard(mutex_);
+      tidied_ = true;
+      tidiedChanged_.notify_all();
+    }
     if (pendingRecords > 0) {
       const bool ok = drain(pending, pendingRecords);
       const auto now = Steady::now();
@@ -327,7 +340,6 @@ bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
 // young. A journal that a running kiroku holds is never touched.
 void JournalWriter::removeOldJournals() {
   const auto files = platform::ListFiles(folder_);
-  sequence_ = run_names::NextSequence(files);
   const std::int64_t now = NowSeconds();
   const std::int64_t limit = static_cast<std::int64_t>(options_.keepDays) * 86400;
   std::vector<std::string> left;

@@ -96,6 +96,7 @@ struct JournalOptions {
   int keepNewest = 50;                           // journals with something in them that are kept whatever their age
   int keepDays = 30;                             // older journals beyond those are removed
   std::chrono::milliseconds failingAfter{2000};  // failing this long is reported
+  bool tidyAtStart = true;                       // old journals go at once; else at tidyUp()
   // Makes the journal's file; platform::CreateNew unless a test stands in.
   std::function<std::unique_ptr<platform::AppendFile>(const std::string& path, bool& exists)> create;
 };
@@ -122,6 +123,10 @@ class JournalWriter : public Journal {
   // Writes what is queued and makes it durable before it returns, waiting at
   // most the timeout: for an end that leaves no time for the writer's thread.
   bool flush(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+  // Removes the old journals on the writer's thread and returns when it is
+  // done: a program asks once its first screen is up, so that the start is
+  // not slowed by a full folder, and before it looks for a run to offer.
+  void tidyUp();
   // Called once per run, on the writer's thread, when writing has failed for
   // two seconds; the screens must hand it over to their own thread.
   void setOnFailing(std::function<void()> callback);
@@ -146,6 +151,8 @@ class JournalWriter : public Journal {
   std::uint64_t queuedRecords_ = 0;
   bool stopping_ = false;
   bool flushing_ = false;  // try now, even while failing
+  bool tidyWanted_, tidied_ = false;
+  std::condition_variable tidiedChanged_;
   std::condition_variable wake_;
   std::string path_;
 

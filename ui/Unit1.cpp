@@ -6,6 +6,7 @@
 
 #include "export/export.h"
 #include "setup/backup.h"
+#include "ui/continuation.h"
 #include "ui/cp932.h"
 #include "ui/folder_warning.h"
 #include "ui/grid_view.h"
@@ -131,6 +132,7 @@ void TForm1::Button4Click() {
 void TForm1::Button5Click() { close(); }
 void TForm1::Timer1Timer() {
   WarnIfFolderKeepsNoFiles(timer(1));
+  TidyJournals();  // the sheet is up: a full journal folder no longer slows the start
   // An earlier run's unsaved game is offered in the start-up choice's place.
   if (OfferUnsavedRun()) return;
   ShowStartupChoice(Screens());

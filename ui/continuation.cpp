@@ -30,6 +30,9 @@ void UseJournal(JournalWriter* journal, const std::string& folder) {
 
 const std::string& JournalFolderInUse() { return g_folder; }
 std::string OwnJournalPath() { return g_journal ? g_journal->path() : std::string(); }
+void TidyJournals() {
+  if (g_journal) g_journal->tidyUp();
+}
 
 ReplaySummary ContinueRun(std::string_view journalBytes) {
   Screens().deferWindows();

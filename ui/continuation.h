@@ -17,6 +17,8 @@ void BeginRun();
 void UseJournal(JournalWriter* journal, const std::string& folder);
 const std::string& JournalFolderInUse();
 std::string OwnJournalPath();  // empty until the journal's file is made
+// The old journals removed, once the first screen is up (JournalWriter::tidyUp).
+void TidyJournals();
 
 // Replays a run's journal into the screens and the recording of this run, as
 // though its presses were made again, and leaves the clock standing where it
