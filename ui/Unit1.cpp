@@ -80,8 +80,7 @@ TForm1::TForm1() : KForm("Form1", QStringLiteral("データ入力"), 160, 89, 77
   connect(quit, &QPushButton::clicked, this, &TForm1::Button5Click);
 
   QTimer* startup = addTimer(1, 1);
-  connect(startup, &QTimer::timeout, this, &TForm1::Timer1Timer);
-  startup->start();
+  connect(startup, &QTimer::timeout, this, &TForm1::Timer1Timer);  // started once the sheet is drawn
   // Timer2 has no handler and does nothing, so it is never started: it must
   // not wake the program every millisecond for the whole run.
   addTimer(2, 1);
@@ -132,10 +131,20 @@ void TForm1::Button4Click() {
 void TForm1::Button5Click() { close(); }
 void TForm1::Timer1Timer() {
   WarnIfFolderKeepsNoFiles(timer(1));
-  TidyJournals();  // the sheet is up: a full journal folder no longer slows the start
+  TidyJournals();
   // An earlier run's unsaved game is offered in the start-up choice's place.
   if (OfferUnsavedRun()) return;
   ShowStartupChoice(Screens());
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+  KForm::paintEvent(event);
+  // The start-up choice, and the journals it looks through, come once the
+  // sheet is on the screen: a full journal folder never delays it.
+  if (!startupArmed_) {
+    startupArmed_ = true;
+    timer(1)->start();
+  }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

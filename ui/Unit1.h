@@ -30,6 +30,7 @@ class TForm1 : public KForm {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   Cp932LineEdit* addEdit(int k, QWidget* parent, int left, int top, int width);
@@ -37,6 +38,7 @@ class TForm1 : public KForm {
 
   std::array<Cp932LineEdit*, SetupSheet::kEdits + 1> edits_{};
   int editing_ = 0;  // the field the operator is typing into
+  bool startupArmed_ = false;
 };
 
 extern TForm1* Form1;

@@ -623,6 +623,7 @@ class UiTest : public QObject {
     const std::string journal = first.bytes;
     MemoryJournal next;
     nextRunOffering(journal, next);
+    QTRY_COMPARE(asked_.size(), 1);  // the offer comes once the sheet is drawn
     QTRY_COMPARE(QApplication::activeWindow(), Form1);
     QVERIFY(!Form2->isVisible() && !Form5->isVisible());
     QCOMPARE(Form1->edit(2)->text(), QStringLiteral("パス"));
