@@ -25,16 +25,11 @@ constexpr int kWidth = 722, kHeight = 590;
 constexpr int kNameWidth = 72, kCountWidth = 56, kRowHeight = 13;
 constexpr int kGridTop[] = {52, 310}, kGridHeight = 2 + 18 * kRowHeight;  // a whole block
 
-// A screen's outer frame; one never shown yet has the designed frame.
-QRect Frame(const QWidget* w) {
-  return w->isVisible() ? w->frameGeometry() : QRect(w->pos(), w->size() + QSize(16, 39));
-}
-
 // The recording screen and the pickers, which the tally screen should not cover.
 QRect RecordingAndPickers() {
   QRect united;
-  for (const QWidget* w : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form4)})
-    united |= Frame(w);
+  for (const KForm* w : {static_cast<KForm*>(Form2), static_cast<KForm*>(Form3), static_cast<KForm*>(Form4)})
+    united |= w->outerFrame();
   return united;
 }
 }  // namespace
@@ -154,7 +149,7 @@ void TForm6::showEvent(QShowEvent* event) {
 
 void TForm6::Open() {
   if (!placed_) {
-    move(BesideTopLeft(RecordingAndPickers(), Frame(this), Form2->screen()->availableGeometry()));
+    move(BesideTopLeft(RecordingAndPickers(), outerFrame(), Form2->screen()->availableGeometry()));
     placed_ = true;
   }
   KForm* picker = Form4->isVisible() ? static_cast<KForm*>(Form4) : Form3->isVisible() ? Form3 : nullptr;

@@ -42,6 +42,10 @@ KForm::KForm(const char* name, const QString& caption, int left, int top, int wi
   resize(width - kFrameWidth, height - kFrameHeight);
 }
 
+QRect KForm::outerFrame() const {
+  return isVisible() ? frameGeometry() : QRect(pos(), size() + QSize(kFrameWidth, kFrameHeight));
+}
+
 void KForm::paintEvent(QPaintEvent* event) {
   QPainter p(this);
   if (!hatched_) {

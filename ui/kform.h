@@ -21,6 +21,9 @@ class KForm : public QWidget {
   // left, top, width and height are those of the outer window.
   KForm(const char* name, const QString& caption, int left, int top, int width, int height, QColor colour);
 
+  // The outer frame on the screen; before the first show, the designed one.
+  QRect outerFrame() const;
+
   QPushButton* button(int n) const { return buttons_.value(n); }
   QLabel* panel(int n) const { return panels_.value(n); }
   QTimer* timer(int n) const { return timers_.value(n); }
