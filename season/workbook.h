@@ -1,0 +1,19 @@
+#pragma once
+// The season of one team as an Office Open XML workbook: a sheet of 回数 per
+// category (合計 first, then the categories in the screen's order), then the
+// sheet "試合" listing the checked games.
+#include <string>
+
+#include "season/season.h"
+
+namespace kiroku::season {
+
+// Writes the workbook under a temporary name beside the target and puts it
+// in the target's place only once it is complete. Throws IoError with the
+// code to show; a file already there then stays as it was.
+void WriteWorkbook(const std::string& utf8Path, const Season& season, const Text& team);
+
+// "通算集計_" + the team's name + ".xlsx", any of \ / : * ? " < > | made "_".
+Text WorkbookName(const Text& team);
+
+}  // namespace kiroku::season
