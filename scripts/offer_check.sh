@@ -49,19 +49,17 @@ game() {
   sleep 0.5                     # the journal writes within about 25 ms
   stop_program
 }
-# A second kiroku beside the running one, ended again: prints the caption it
-# shows first, kiroku when it asks.
+# A second kiroku beside the running one, ended again: the caption it shows first.
 second_start() {
-  local pid name=
   "$kiroku" >>"$work/kiroku.log" 2>&1 &
-  pid=$!
-  end_with_script "$pid"
+  local pid=$! name=
+  end_with_script $pid
   for _ in $(seq 300); do
-    name=$(xdotool search --all --onlyvisible --pid "$pid" --name '^(kiroku|settei)$' getwindowname 2>/dev/null) && break
+    name=$(xdotool search --all --onlyvisible --pid $pid --name '^(kiroku|settei)$' getwindowname 2>/dev/null) && break
     sleep 0.1
   done
-  kill -KILL "$pid"
-  wait "$pid" 2>/dev/null || true
+  kill -KILL $pid
+  wait $pid 2>/dev/null || true
   echo "$name"
 }
 failed() { echo "FAILED ($case): $*"; shot "$work/$case-failed.png"; this_failed=1 status=1; }
