@@ -8,8 +8,8 @@
 #           box that blocks nothing says so
 #   twice   a second kiroku started while the first offers or continues the
 #           game asks nothing; the first killed unanswered leaves it to the next
-#   update  journals that builds of c5ec9c2 and 2a6798b left (two games
-#           killed, the newer one's offer declined) offer nothing
+#   update  the journals that c5ec9c2 and 2a6798b left, with the newer game
+#           declined (tests/recovery/before_count), offer nothing
 #   scripts/offer_check.sh [build dir] [case...]   (KEEP_WORK=1 keeps the files and screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -136,10 +136,7 @@ class UiTest : public QObject {
     run.path = "last.journal";
     run.started = "20261208-143000";
     SetUnsavedRuns([run] { return std::optional<UnsavedRun>(run); },
-                   [this](const UnsavedRun& r) {
-                     retired_ << QString::fromStdString(r.path);
-                     return true;
-                   });
+                   [this](const UnsavedRun& r) { retired_ << QString::fromStdString(r.path); return true; });
     CreateForms();
     AttachJournal(Sheet(), Rec(), &next);
     Form1->show();
