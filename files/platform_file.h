@@ -119,6 +119,15 @@ std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists);
 // another. Never waits for the lock.
 bool HeldOpen(const std::string& path);
 
+// Holds a file that CreateNew made, once the run that made it has ended, as
+// its lock did: HeldOpen says it is held and no other Hold gets it until the
+// result goes. Empty when it is held already or cannot be locked.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+};
+std::unique_ptr<HeldFile> Hold(const std::string& path);
+
 // The folder and those above it, made where missing; true when it is there.
 bool MakeFolders(const std::string& path);
 

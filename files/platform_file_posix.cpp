@@ -380,6 +380,29 @@ std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
   return std::make_unique<PosixAppendFile>(fd);
 }
 
+namespace {
+class PosixHeldFile : public HeldFile {
+ public:
+  explicit PosixHeldFile(int fd) : fd_(fd) {}
+  ~PosixHeldFile() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+}  // namespace
+
+std::unique_ptr<HeldFile> Hold(const std::string& path) {
+  // Opened for writing where it may be: a network file system locks only so.
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) fd = OpenForReading(path);
+  if (fd < 0) return nullptr;
+  if (!TryLock(fd)) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixHeldFile>(fd);
+}
+
 bool HeldOpen(const std::string& path) {
   const int fd = OpenForReading(path);
   if (fd < 0) return false;

@@ -525,6 +525,31 @@ std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
   return std::make_unique<Win32AppendFile>(h);
 }
 
+namespace {
+class Win32HeldFile : public HeldFile {
+ public:
+  explicit Win32HeldFile(HANDLE h) : h_(h) {}
+  ~Win32HeldFile() override {
+    OVERLAPPED at = LockPlace();
+    ::UnlockFileEx(h_, 0, 1, 0, &at);  // at once: a closed handle's locks may linger a while
+    ::CloseHandle(h_);
+  }
+
+ private:
+  HANDLE h_;
+};
+}  // namespace
+
+std::unique_ptr<HeldFile> Hold(const std::string& path) {
+  const HANDLE h = OpenForReading(Wide(path), FILE_ATTRIBUTE_NORMAL);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (!TryLock(h)) {
+    ::CloseHandle(h);
+    return nullptr;
+  }
+  return std::make_unique<Win32HeldFile>(h);
+}
+
 bool HeldOpen(const std::string& path) {
   const HANDLE h = OpenForReading(Wide(path), FILE_ATTRIBUTE_NORMAL);
   if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;

@@ -215,6 +215,17 @@ bool JournalWriter::waitDurable(std::uint64_t count, std::chrono::milliseconds t
   return durableChanged_.wait_for(lock, timeout, [&] { return durable_.load() >= count; });
 }
 
+void JournalWriter::whenDurable(std::uint64_t count, std::function<void()> then) {
+  {
+    std::lock_guard lock(mutex_);
+    if (durable_.load() < count) {
+      durableWaits_.emplace_back(count, std::move(then));
+      return;
+    }
+  }
+  then();
+}
+
 bool JournalWriter::flush(std::chrono::milliseconds timeout) {
   const std::uint64_t count = recorded();
   {
@@ -325,12 +336,19 @@ bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
   }
   pending.erase(0, done);
   if (!pending.empty() || !file_->sync()) return false;
+  std::vector<std::function<void()>> due;
   {
     std::lock_guard lock(mutex_);
     durable_ += pendingRecords;
+    std::erase_if(durableWaits_, [&](auto& wait) {
+      if (wait.first > durable_.load()) return false;
+      due.push_back(std::move(wait.second));
+      return true;
+    });
   }
   pendingRecords = 0;
   durableChanged_.notify_all();
+  for (const auto& then : due) then();
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -120,6 +121,9 @@ class JournalWriter : public Journal {
   std::uint64_t durable() const { return durable_.load(); }  // records on the disk
   // Waits until that many records are durable; false on timeout.
   bool waitDurable(std::uint64_t count, std::chrono::milliseconds timeout);
+  // Calls `then` once that many records are durable: on the writer's thread,
+  // or on this one at once when they are already; never while they are not.
+  void whenDurable(std::uint64_t count, std::function<void()> then);
   // Writes what is queued and makes it durable before it returns, waiting at
   // most the timeout: for an end that leaves no time for the writer's thread.
   bool flush(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
@@ -158,6 +162,7 @@ class JournalWriter : public Journal {
 
   std::function<void()> onFailing_;
   std::condition_variable durableChanged_;
+  std::vector<std::pair<std::uint64_t, std::function<void()>>> durableWaits_;
   std::atomic<std::uint64_t> durable_{0};
   std::thread thread_;
 };

@@ -74,14 +74,23 @@ std::string FileName(const std::string& path) {
 std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::string& ownPath) {
   const auto files = platform::ListFiles(folder);
   std::set<std::string_view> answered;  // each by a mark of its own
+  std::string_view uncounted;  // the newest mark of a run named before the count
   for (const auto& e : files)
-    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix); !base.empty()) answered.insert(base);
+    if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix); !base.empty()) {
+      answered.insert(base);
+      if (run_names::Parse(base).sequence == 0 && (uncounted.empty() || run_names::Newer(base, uncounted)))
+        uncounted = base;
+    }
   const std::string own = FileName(ownPath);
   for (const auto& e : run_names::Journals(files)) {
     const std::string name(run_names::Base(e.name));
     if (answered.contains(name) || e.name == own) continue;
+    if (!uncounted.empty() && run_names::Parse(name).sequence == 0 && !run_names::Newer(name, uncounted)) break;
     const std::string path = folder + "/" + e.name;
     if (ReadTail(path, e.size) != Tail::Unsaved || platform::HeldOpen(path)) continue;
+    // Taken, not only looked at: two kiroku started at once never both offer it.
+    std::shared_ptr<platform::HeldFile> hold = platform::Hold(path);
+    if (!hold) continue;
     std::string bytes;
     if (!platform::ReadAll(path, bytes)) continue;
     JournalReplay replay(bytes);
@@ -93,14 +102,16 @@ std::optional<UnsavedRun> FindUnsavedRun(const std::string& folder, const std::s
     run.team2 = replay.sheet().StringGrid1.cell(3, 1);
     run.events[0] = replay.summary().events[0];
     run.events[1] = replay.summary().events[1];
+    run.hold = std::move(hold);
     return run;
   }
   return std::nullopt;
 }
 
-void RetireRun(const std::string& folder, const UnsavedRun& run) {
+bool RetireRun(const std::string& folder, const UnsavedRun& run) {
   bool exists = false;
-  if (auto mark = platform::CreateNew(AnsweredMark(folder, run.name), exists)) mark->sync();
+  const auto mark = platform::CreateNew(AnsweredMark(folder, run.name), exists);
+  return mark ? mark->sync() : exists;
 }
 
 }  // namespace kiroku

@@ -6,13 +6,17 @@
 #           offer answered 新しく始める there, is offered at the next start
 #   damage  a journal with a middle line changed on disk is continued, and a
 #           box that blocks nothing says so
+#   twice   a second kiroku started while the first offers or continues the
+#           game asks nothing; the first killed unanswered leaves it to the next
+#   update  the journals that c5ec9c2 and 2a6798b left, with the newer game
+#           declined (tests/recovery/before_count), offer nothing
 #   scripts/offer_check.sh [build dir] [case...]   (KEEP_WORK=1 keeps the files and screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 shift || true
 cases=("$@")
-[ $# -gt 0 ] || cases=(quit clock damage)
+[ $# -gt 0 ] || cases=(quit clock damage twice update)
 faketime=$(ls /usr/lib/*/faketime/libfaketimeMT.so.1 2>/dev/null | head -n 1)
 . "$root/scripts/game_driver.sh"
 [ -n "$faketime" ] || { echo "needs libfaketime (apt-get install faketime)"; exit 2; }
@@ -45,6 +49,19 @@ game() {
   sleep 0.5                     # the journal writes within about 25 ms
   stop_program
 }
+# A second kiroku beside the running one, ended again: the caption it shows first.
+second_start() {
+  "$kiroku" >>"$work/kiroku.log" 2>&1 &
+  local pid=$! name=
+  end_with_script $pid
+  for _ in $(seq 300); do
+    name=$(xdotool search --all --onlyvisible --pid $pid --name '^(kiroku|settei)$' getwindowname 2>/dev/null) && break
+    sleep 0.1
+  done
+  kill -KILL $pid
+  wait $pid 2>/dev/null || true
+  echo "$name"
+}
 failed() { echo "FAILED ($case): $*"; shot "$work/$case-failed.png"; this_failed=1 status=1; }
 
 case_quit() {
@@ -74,6 +91,21 @@ case_damage() {
   shot "$work/damage-warning.png"
   player 1 1                    # the box blocks nothing
   window $pick2 >/dev/null || failed "the warning blocked the recording screen"
+}
+case_twice() {
+  launch settei "$kiroku"; game 1
+  offered || { failed "no offer after the kill"; return; }
+  [ "$(second_start)" = settei ] || failed "a second kiroku asked about the game the first offers"
+  stop_program                  # no answer
+  offered || { failed "the game was not offered again"; return; }
+  answer Return                 # 続きから記録
+  window $rec >/dev/null || { failed "the game was not continued"; return; }
+  [ "$(second_start)" = settei ] || failed "a second kiroku asked about the game the first continues"
+}
+case_update() {
+  mkdir -p data/kiroku && cp -r "$root/tests/recovery/before_count" data/kiroku/journal
+  touch data/kiroku/journal/*   # young, whatever the date today
+  ! offered || failed "a game answered under 2a6798b was offered"
 }
 
 status=0

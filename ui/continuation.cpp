@@ -1,5 +1,7 @@
 #include "ui/continuation.h"
 
+#include <QCoreApplication>
+
 #include <map>
 
 #include "ui/Unit1.h"
@@ -32,6 +34,18 @@ const std::string& JournalFolderInUse() { return g_folder; }
 std::string OwnJournalPath() { return g_journal ? g_journal->path() : std::string(); }
 void TidyJournals() {
   if (g_journal) g_journal->tidyUp();
+}
+
+void WhenRecordedDurable(std::function<void()> then) {
+  if (!g_journal) {
+    then();
+    return;
+  }
+  // The writer's thread only passes it on.
+  g_journal->whenDurable(g_journal->recorded(), [then = std::move(then)] {
+    if (QCoreApplication* app = QCoreApplication::instance())
+      QMetaObject::invokeMethod(app, then, Qt::QueuedConnection);
+  });
 }
 
 ReplaySummary ContinueRun(std::string_view journalBytes) {

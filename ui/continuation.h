@@ -2,6 +2,7 @@
 // This run's journal, and the continuation of an earlier run in the live
 // screens. The offer is ui/offer.h, its answer ui/offer_answer.h, the
 // journal's warnings ui/journal_warning.h and the quit watch ui/quit_watch.h.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ const std::string& JournalFolderInUse();
 std::string OwnJournalPath();  // empty until the journal's file is made
 // The old journals removed, once the first screen is up (JournalWriter::tidyUp).
 void TidyJournals();
+// Calls `then` on the screen thread once all that this run recorded so far
+// is durable in its journal, never while it is not; without a journal's
+// file (tests), at once.
+void WhenRecordedDurable(std::function<void()> then);
 
 // Replays a run's journal into the screens and the recording of this run, as
 // though its presses were made again, and leaves the clock standing where it

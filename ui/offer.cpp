@@ -40,7 +40,7 @@ bool OfferUnsavedRun() {
     run = FindUnsavedRun(folder, OwnJournalPath());
   if (!run) return false;
   Screens().setTimerEnabled(Form::Form1, 1, false);
-  RunRetirer retire = g_retire ? g_retire : [folder](const UnsavedRun& r) { RetireRun(folder, r); };
+  RunRetirer retire = g_retire ? g_retire : [folder](const UnsavedRun& r) { return RetireRun(folder, r); };
   Ask(OfferText(*run), QStringLiteral("続きから記録"), QStringLiteral("新しく始める"),
       [run = *run, retire = std::move(retire)](bool goOn) { AnswerOffer(run, goOn, retire); });
   return true;

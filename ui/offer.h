@@ -10,7 +10,7 @@ namespace kiroku::ui {
 
 // Where the offer finds the run to offer and retires it; tests give their own.
 using RunFinder = std::function<std::optional<UnsavedRun>()>;
-using RunRetirer = std::function<void(const UnsavedRun&)>;
+using RunRetirer = std::function<bool(const UnsavedRun&)>;  // false: the mark could not be made
 void SetUnsavedRuns(RunFinder find, RunRetirer retire);  // empty: the journal folder's
 
 // At the setup sheet's first tick: asks whether to go on with an unsaved run,

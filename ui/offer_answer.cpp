@@ -15,7 +15,7 @@ namespace kiroku::ui {
 void AnswerOffer(const UnsavedRun& run, bool goOn, const RunRetirer& retire) {
   if (ProgramEnding()) return;  // closed by a quit, not answered
   if (!goOn) {
-    retire(run);
+    if (!retire(run)) JournalFailing();
     ShowStartupChoice(Screens());
     return;
   }
@@ -26,8 +26,12 @@ void AnswerOffer(const UnsavedRun& run, bool goOn, const RunRetirer& retire) {
     return;
   }
   const ReplaySummary summary = ContinueRun(bytes);
-  retire(run);
   if (summary.stoppedAtLine != 0) JournalPartlyRead();
+  // Never durable (the journal fails): never retired, and the writer's own
+  // report warns.
+  WhenRecordedDurable([run, retire] {
+    if (!retire(run)) JournalFailing();
+  });
 }
 
 }  // namespace kiroku::ui

@@ -73,7 +73,7 @@ TEST_F(UnsavedRunTest, OnlyARunWithAnEventOrACorrectionAfterItsLastGoodSaveIsOff
   EXPECT_EQ(Offered(), "20261203-100000-1") << "a save that failed saves nothing";
   Put("20261204-100000-1.journal",
       Journal("20261204-100000", Then(kGame, {{"save", "0"}, {"fix3"}, {"register", "0"}, {"end"}})));
-  const auto run = FindUnsavedRun("j");
+  auto run = FindUnsavedRun("j");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->name, "20261204-100000-1");
   EXPECT_EQ(run->path, "j/20261204-100000-1.journal");
@@ -82,6 +82,7 @@ TEST_F(UnsavedRunTest, OnlyARunWithAnEventOrACorrectionAfterItsLastGoodSaveIsOff
   EXPECT_EQ(run->team2, "\x90\xbc\x83\x4e\x83\x89\x83\x75");
   EXPECT_EQ(run->events[0], 1) << "the correction took back team 2's event";
   EXPECT_EQ(run->events[1], 0);
+  run.reset();  // no longer offered
   // Saved after the last change, with a long tail of sheet edits: not offered.
   std::vector<std::vector<std::string>> edits;
   for (int i = 0; i < 400; ++i) edits.push_back({"cell", "1", "2", std::string(20, 'a' + i % 26)});
@@ -95,7 +96,7 @@ TEST_F(UnsavedRunTest, OnlyARunWithAnEventOrACorrectionAfterItsLastGoodSaveIsOff
   EXPECT_EQ(Offered(), "20261206-100000-1");
 }
 
-TEST_F(UnsavedRunTest, TheNewestByNameIsOfferedNeverOwnNorOneHeldOpenNorOneAnswered) {
+TEST_F(UnsavedRunTest, TheNewestByNameIsOfferedNeverOwnNorOneHeldOpenOrOfferedNorOneAnswered) {
   const std::string unsaved = Journal("x", kGame);
   Put("20261201-090000-5.journal", unsaved, 1);
   Put("20261201-100000-3.journal", unsaved, 48);  // the newest by name, the oldest by file time
@@ -110,13 +111,18 @@ TEST_F(UnsavedRunTest, TheNewestByNameIsOfferedNeverOwnNorOneHeldOpenNorOneAnswe
   held->write(unsaved.data(), unsaved.size());
   EXPECT_EQ(Offered(), "20261201-100000-12");
   held.reset();
-  const auto run = FindUnsavedRun("j");
+  auto run = FindUnsavedRun("j");
   ASSERT_TRUE(run);
   EXPECT_EQ(run->name, "20261201-110000-9") << "a run whose kiroku ended";
-
-  RetireRun("j", *run);
-  EXPECT_EQ(Offered(), "20261201-100000-12") << "that run alone is answered; the next one comes at the next start";
+  EXPECT_EQ(Offered(), "20261201-100000-12") << "offered by one kiroku: another started meanwhile passes it over";
+  EXPECT_FALSE(RetireRun("missing", *run));
+  EXPECT_TRUE(RetireRun("j", *run));
   EXPECT_TRUE(kiroku::testing::FileExists(run->path));
+  run.reset();
+  // Before the count, the newest mark answered every older run as well.
+  EXPECT_EQ(Offered(), "none");
+  Put("20261201-120000-4.journal", unsaved);
+  EXPECT_EQ(Offered(), "20261201-120000-4");
   // Counted runs are newer than every run from before the count, and among
   // them the count decides, whatever their clocks said.
   Put("20261201-120000-4-r1.journal", unsaved);
@@ -124,7 +130,7 @@ TEST_F(UnsavedRunTest, TheNewestByNameIsOfferedNeverOwnNorOneHeldOpenNorOneAnswe
   Put("20000101-090000-5-r2-2.journal", unsaved);
   EXPECT_EQ(Offered(), "20000101-100000-6-r2");
   RetireRun("j", *FindUnsavedRun("j"));
-  EXPECT_EQ(Offered(), "20000101-090000-5-r2-2");
+  EXPECT_EQ(Offered(), "20000101-090000-5-r2-2") << "a mark answers its own run alone";
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ class UiTest : public QObject {
     run.path = "last.journal";
     run.started = "20261208-143000";
     SetUnsavedRuns([run] { return std::optional<UnsavedRun>(run); },
-                   [this](const UnsavedRun& r) { retired_ << QString::fromStdString(r.path); });
+                   [this](const UnsavedRun& r) { retired_ << QString::fromStdString(r.path); return true; });
     CreateForms();
     AttachJournal(Sheet(), Rec(), &next);
     Form1->show();
@@ -529,6 +529,27 @@ class UiTest : public QObject {
     QTRY_VERIFY(Form5->isVisible());
     QCOMPARE(errors_, QStringList{QStringLiteral("kiroku|ファイルが見つかりません.")});
     QCOMPARE(retired_, QStringList());
+  }
+
+  // Retired once the continued records are durable in this run's journal:
+  // never while its file cannot be made, which the warning tells.
+  void aContinuedRunIsRetiredOnceItsRecordsAreDurable() {
+    MemoryJournal first;
+    recordInto(first);
+    startedGame();
+    for (const bool fails : {true, false}) {
+      MemoryJournal unused;
+      nextRunOffering(first.bytes, unused);
+      JournalWriter writer("jw", {.failingAfter = std::chrono::milliseconds(100),
+                                  .create = [fails](const std::string& path, bool& exists) {
+                                    return fails ? nullptr : platform::CreateNew(path, exists);
+                                  }});
+      UseJournal(&writer, "jw");
+      QTRY_COMPARE(warnings_.size(), 1);  // the first time only
+      QTRY_COMPARE(retired_.size(), fails ? 0 : 1);
+      UseJournal(nullptr, {});
+    }
+    QVERIFY(warnings_[0].endsWith(JournalWarningText()));
   }
 
   // Continued as far as a journal changed on disk reads, and told once, when
