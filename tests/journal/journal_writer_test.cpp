@@ -144,50 +144,108 @@ TEST(JournalWriterTest, ShortAndFailedWritesGoOnWhereTheyStopped) {
   EXPECT_EQ(Kinds(ReadFileBytes(writer.path())), expected);
 }
 
-// What a kiroku starting meanwhile sees: every journal in the folder locked,
-// so that its clean-up removes none, at each step of making one.
-TEST(JournalWriterTest, ANewJournalIsNeverSeenWithoutItsLock) {
-  testing::TempDir dir;
-  int steps = 0;
-  platform::SetCreateSteps([&] {
-    ++steps;
-    for (const auto& e : run_names::Journals(platform::ListFiles(".")))
-      EXPECT_TRUE(platform::HeldOpen("./" + e.name)) << e.name << " at step " << steps;
-  });
-  {
-    JournalWriter writer(".", Quick());
-    EXPECT_TRUE(writer.waitDurable(1, 5s));
+#ifdef _WIN32
+constexpr unsigned long kRefused = ERROR_LOCK_VIOLATION, kUnsupported = ERROR_NOT_SUPPORTED,
+                        kNoLinks = ERROR_NOT_SUPPORTED, kNoProc = ERROR_PATH_NOT_FOUND, kFull = ERROR_DISK_FULL,
+                        kBadHandle = ERROR_INVALID_HANDLE, kNoLocks = ERROR_NOT_SUPPORTED;
+#else
+constexpr unsigned long kRefused = EWOULDBLOCK, kUnsupported = EOPNOTSUPP, kNoLinks = EPERM, kNoProc = ENOENT,
+                        kFull = ENOSPC, kBadHandle = EBADF, kNoLocks = ENOLCK;
+#endif
+
+// The folder as another run sees it: each journal and hidden temporary,
+// locked or not, and a journal's bytes when it is not locked.
+std::string Seen(const std::string& folder) {
+  std::string seen;
+  for (const auto& e : platform::ListFiles(folder)) {
+    const bool journal = e.name.ends_with(".journal");
+    if (!journal && !platform::IsLeftover(e.name)) continue;
+    if (!seen.empty()) seen += ", ";
+    seen += journal ? "journal" : "temporary";
+    seen += platform::HeldOpen(folder + "/" + e.name) ? " locked" : " unlocked " + std::to_string(e.size);
   }
-  platform::SetCreateSteps(nullptr);
-  EXPECT_EQ(steps, 3);
+  return seen;
 }
 
-// A lock that cannot be taken leaves no journal that would pass for nobody's:
-// the run keeps its records and tries again.
-TEST(JournalWriterTest, AJournalWhoseLockFailsIsNotKeptAndIsTriedAgain) {
-  testing::TempDir dir;
+// The ways of making a journal, each after those before it failed: a file
+// without a name, named through /proc; a hidden one, given its name by a
+// link; else the journal itself, made under its name and then locked, which
+// another run takes for nothing to offer until it holds its header. At each
+// step, what another kiroku would see; a lock that cannot be taken leaves
+// nothing, and the run tries again.
+TEST(JournalWriterTest, EachWayOfMakingAJournalFallsToTheNextAndShowsNoLiveRunUnlocked) {
+  using platform::Step;
+  const std::vector<std::string> hidden = {"temporary unlocked 0", "temporary locked"},
+                                 itself = {"journal unlocked 0", "journal locked"};
 #ifdef _WIN32
-  const unsigned long refused = ERROR_LOCK_VIOLATION;
+  const std::vector<std::string> unnamed = {};  // Windows has no files without a name
+  const std::vector<std::string> byLink = {"journal locked"};
 #else
-  const unsigned long refused = EWOULDBLOCK;
+  const std::vector<std::string> unnamed = {"", ""};
+  const std::vector<std::string> byLink = {"journal locked"};
 #endif
-  std::string path;
-  {
-    auto failing = std::make_unique<testing::ScopedFaults>(platform::Step::Lock, 1000, refused);
-    JournalWriter writer(".", Quick());
-    writer.record(record::kSwitch);
-    ASSERT_TRUE(Eventually([&] { return failing->attempts() >= 3; }));
-    EXPECT_EQ(writer.path(), "");
-    EXPECT_EQ(writer.durable(), 0u);
-    EXPECT_EQ(testing::ListDirectory(), "");
-    failing.reset();
-    ASSERT_TRUE(writer.waitDurable(2, 5s));
-    path = writer.path();
-    EXPECT_TRUE(platform::HeldOpen(path));
-    EXPECT_EQ(Kinds(ReadFileBytes(path)),
-              (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()), "switch"}));
+  auto seq = [](std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  struct Way {
+    const char* what;
+    std::vector<std::pair<Step, unsigned long>> failing;  // every time; a Lock fault ends
+    std::vector<std::string> seen;                         // at each step; none checked when the lock fails
+  } ways[] = {
+#ifdef _WIN32
+      {"every step works", {}, seq({hidden, byLink})},
+#else
+      {"every step works", {}, seq({unnamed, byLink})},
+#endif
+      {"no files without a name (NFS)", {{Step::Unnamed, kUnsupported}}, seq({hidden, byLink})},
+      {"no /proc", {{Step::NameUnnamed, kNoProc}}, seq({unnamed, hidden, byLink})},
+      {"no hard links (exFAT, vfat)", {{Step::Unnamed, kUnsupported}, {Step::Link, kNoLinks}}, seq({hidden, itself})},
+      {"no /proc, no hard links", {{Step::NameUnnamed, kNoProc}, {Step::Link, kNoLinks}},
+       seq({unnamed, hidden, itself})},
+      {"no hidden temporary", {{Step::Unnamed, kUnsupported}, {Step::Temporary, kFull}}, itself},
+      {"the lock refused", {{Step::Lock, kRefused}}, {}},
+      {"the lock refused under its own name",
+       {{Step::Unnamed, kUnsupported}, {Step::Temporary, kFull}, {Step::Lock, kRefused}}, {}},
+  };
+  struct Watching {  // the steps watched while the row runs, however it ends
+    explicit Watching(std::function<void()> watch) { platform::SetCreateSteps(std::move(watch)); }
+    ~Watching() { platform::SetCreateSteps(nullptr); }
+  };
+  auto make = [&](const Way& way) {
+    testing::TempDir dir;
+    std::vector<std::unique_ptr<testing::ScopedFaults>> faults;
+    for (const auto& [step, error] : way.failing) faults.push_back(std::make_unique<testing::ScopedFaults>(step, 1000, error));
+    const bool lockRefused = !way.failing.empty() && way.failing.back().first == Step::Lock;
+    std::vector<std::string> seen;
+    std::string path;
+    {
+      Watching watching([&] { seen.push_back(Seen(".")); });
+      JournalWriter writer(".", Quick());
+      writer.record(record::kSwitch);
+      if (lockRefused) {
+        ASSERT_TRUE(Eventually([&] { return faults.back()->attempts() >= 3; }));
+        EXPECT_EQ(writer.path(), "");
+        EXPECT_EQ(writer.durable(), 0u);
+        EXPECT_EQ(testing::ListDirectory(), "");
+        faults.back().reset();
+      }
+      ASSERT_TRUE(writer.waitDurable(2, 5s));
+      path = writer.path();
+      EXPECT_TRUE(platform::HeldOpen(path));
+      EXPECT_EQ(Kinds(ReadFileBytes(path)),
+                (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()), "switch"}));
+    }
+    if (!lockRefused) {
+      EXPECT_EQ(seen, way.seen);
+    }
+    EXPECT_EQ(testing::ListDirectory(), path.substr(2) + "\n") << "nothing else left behind";
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.what);
+    make(way);
   }
-  EXPECT_EQ(testing::ListDirectory(), path.substr(2) + "\n");
 }
 
 // Journal names as the writer gives them, for a local time so many days ago.
@@ -252,13 +310,25 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
   testing::TempDir dir;
   std::filesystem::create_directory("b");
   const std::string headerOnly = RunName(0.01, 1), ended = RunName(0.02, 2), empty = RunName(0.03, 3),
-                    old = RunName(40, 4), older = RunName(45, 5), openEmpty = RunName(0.04, 6);
+                    old = RunName(40, 4), older = RunName(45, 5), openEmpty = RunName(0.04, 6),
+                    emptyOld = RunName(41, 7), torn = RunName(0.035, 8);
   Make("b/" + headerOnly, 0, kHeader);
   Make("b/" + ended, 0, kHeader + FormatJournalLine(1, 9, "end", {}));
-  Make("b/" + empty, 0, "");
+  bool exists = false;
+  Make("b/" + empty, 0, "");                // a journal made under its name, not yet locked
+  Make("b/" + emptyOld, 41, "");
+  Make("b/" + torn, 0, kHeader.substr(0, 9));  // its header cut short
+#ifdef _WIN32
+  const std::string leftover = "~kj0a1b2.tmp", heldTemporary = "~kjfffff.tmp", lookalike = "~kjnotes.tmp";
+#else
+  const std::string leftover = ".kiroku-a1B2c3", heldTemporary = ".kiroku-Z9y8X7", lookalike = ".kiroku-notes.txt";
+#endif
+  Make("b/" + leftover, 0, "");  // a run's, that ended before it named its journal
+  Make("b/" + lookalike, 0, "x\n");
+  auto making = platform::CreateNew("b/" + heldTemporary, exists);  // a run naming its journal now
+  ASSERT_TRUE(making);
   Make("b/" + old, 41, kSomething);  // the newest that holds something
   Make("b/" + older, 41, kSomething);
-  bool exists = false;
   auto holder = platform::CreateNew("b/" + openEmpty, exists);  // a run just begun elsewhere
   ASSERT_TRUE(holder);
   JournalOptions options = Quick();
@@ -266,9 +336,46 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
   options.tidyAtStart = false;  // as the program starts: nothing goes until it asks
   JournalWriter writer("b", options);
   ASSERT_TRUE(writer.waitDurable(1, 5s));
-  EXPECT_EQ(Left("b", writer.path()).size(), 6u);
+  EXPECT_EQ(Left("b", writer.path()).size(), 11u);
   writer.tidyUp();
-  EXPECT_EQ(Left("b", writer.path()), (std::set<std::string>{old, openEmpty}));
+  EXPECT_EQ(Left("b", writer.path()),
+            (std::set<std::string>{old, openEmpty, empty, torn, heldTemporary, lookalike}));
+}
+
+// A run's lock that cannot be learned (NFS refuses an exclusive lock on a
+// file opened to read) counts as held: such a journal is never removed.
+TEST(JournalWriterTest, ALockThatCannotBeLearnedCountsAsHeld) {
+  testing::TempDir dir;
+  bool exists = false;
+  auto holder = platform::CreateNew("./held.journal", exists);
+  ASSERT_TRUE(holder);
+  WriteFileBytes("free.journal", "x\n");
+  const struct {
+    const char* path;
+    unsigned long probeFails;  // 0: the question is answered
+    bool held;
+  } rows[] = {
+      {"./held.journal", 0, true},       {"./free.journal", 0, false},
+      {"./free.journal", kBadHandle, true}, {"./free.journal", kNoLocks, true},
+      {"./free.journal", kRefused, true}, {"./gone.journal", 0, false},
+  };
+  for (const auto& row : rows) {
+    std::unique_ptr<testing::ScopedFaults> failing;
+    if (row.probeFails) failing = std::make_unique<testing::ScopedFaults>(platform::Step::Probe, 1, row.probeFails);
+    EXPECT_EQ(platform::HeldOpen(row.path), row.held) << row.path << " " << row.probeFails;
+  }
+  holder.reset();
+  const std::string old = RunName(40, 4), empty = RunName(0.01, 5);
+  Make(old, 41, kSomething);
+  Make(empty, 0, kHeader);
+  testing::ScopedFaults failing(platform::Step::Probe, 1000, kBadHandle);
+  JournalOptions options = Quick();
+  options.keepNewest = 0;
+  options.tidyAtStart = false;
+  JournalWriter writer(".", options);
+  writer.tidyUp();
+  EXPECT_TRUE(testing::FileExists(old));
+  EXPECT_TRUE(testing::FileExists(empty));
 }
 
 }  // namespace
