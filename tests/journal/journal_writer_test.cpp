@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -145,90 +146,61 @@ TEST(JournalWriterTest, ShortAndFailedWritesGoOnWhereTheyStopped) {
 }
 
 #ifdef _WIN32
-constexpr unsigned long kRefused = ERROR_LOCK_VIOLATION, kUnsupported = ERROR_NOT_SUPPORTED,
-                        kNoLinks = ERROR_NOT_SUPPORTED, kNoProc = ERROR_PATH_NOT_FOUND, kFull = ERROR_DISK_FULL,
-                        kBadHandle = ERROR_INVALID_HANDLE, kNoLocks = ERROR_NOT_SUPPORTED;
+constexpr unsigned long kRefused = ERROR_LOCK_VIOLATION, kNo = ERROR_NOT_SUPPORTED, kBadHandle = ERROR_INVALID_HANDLE;
+const std::string kUnnamedTried = "";  // Windows has no files without a name
+const std::string kFirstWay = "temporary unlocked 0; temporary locked; journal locked; ";
 #else
-constexpr unsigned long kRefused = EWOULDBLOCK, kUnsupported = EOPNOTSUPP, kNoLinks = EPERM, kNoProc = ENOENT,
-                        kFull = ENOSPC, kBadHandle = EBADF, kNoLocks = ENOLCK;
+constexpr unsigned long kRefused = EWOULDBLOCK, kNo = EOPNOTSUPP, kBadHandle = EBADF;
+const std::string kUnnamedTried = "nothing; nothing; ";
+const std::string kFirstWay = kUnnamedTried + "journal locked; ";
 #endif
 
-// The folder as another run sees it: each journal and hidden temporary,
-// locked or not, and a journal's bytes when it is not locked.
-std::string Seen(const std::string& folder) {
+// The folder as another run sees it at a step of making a journal.
+std::string Seen() {
   std::string seen;
-  for (const auto& e : platform::ListFiles(folder)) {
-    const bool journal = e.name.ends_with(".journal");
-    if (!journal && !platform::IsLeftover(e.name)) continue;
-    if (!seen.empty()) seen += ", ";
-    seen += journal ? "journal" : "temporary";
-    seen += platform::HeldOpen(folder + "/" + e.name) ? " locked" : " unlocked " + std::to_string(e.size);
-  }
-  return seen;
+  for (const auto& e : platform::ListFiles("."))
+    seen += (e.name.ends_with(".journal") ? "journal" : "temporary") +
+            (platform::HeldOpen(e.name) ? std::string(" locked; ") : " unlocked " + std::to_string(e.size) + "; ");
+  return seen.empty() ? "nothing; " : seen;
 }
 
-// The ways of making a journal, each after those before it failed: a file
-// without a name, named through /proc; a hidden one, given its name by a
-// link; else the journal itself, made under its name and then locked, which
-// another run takes for nothing to offer until it holds its header. At each
-// step, what another kiroku would see; a lock that cannot be taken leaves
-// nothing, and the run tries again.
+// Each way of making a journal falls to the next where a step fails: a file
+// without a name, named through /proc; a hidden one, linked to its name;
+// the journal under its name, then locked, which another run sees empty
+// until then. A lock refused leaves nothing, and the run tries again.
 TEST(JournalWriterTest, EachWayOfMakingAJournalFallsToTheNextAndShowsNoLiveRunUnlocked) {
   using platform::Step;
-  const std::vector<std::string> hidden = {"temporary unlocked 0", "temporary locked"},
-                                 itself = {"journal unlocked 0", "journal locked"};
-#ifdef _WIN32
-  const std::vector<std::string> unnamed = {};  // Windows has no files without a name
-  const std::vector<std::string> byLink = {"journal locked"};
-#else
-  const std::vector<std::string> unnamed = {"", ""};
-  const std::vector<std::string> byLink = {"journal locked"};
-#endif
-  auto seq = [](std::initializer_list<std::vector<std::string>> parts) {
-    std::vector<std::string> all;
-    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-  };
-  struct Way {
+  const std::string hidden = "temporary unlocked 0; temporary locked; ", linked = "journal locked; ",
+                    itself = "journal unlocked 0; journal locked; ";
+  const struct {
     const char* what;
-    std::vector<std::pair<Step, unsigned long>> failing;  // every time; a Lock fault ends
-    std::vector<std::string> seen;                         // at each step; none checked when the lock fails
+    std::vector<Step> failing;  // every time
+    std::string seen;           // at each step; "" where the lock is refused
   } ways[] = {
-#ifdef _WIN32
-      {"every step works", {}, seq({hidden, byLink})},
-#else
-      {"every step works", {}, seq({unnamed, byLink})},
-#endif
-      {"no files without a name (NFS)", {{Step::Unnamed, kUnsupported}}, seq({hidden, byLink})},
-      {"no /proc", {{Step::NameUnnamed, kNoProc}}, seq({unnamed, hidden, byLink})},
-      {"no hard links (exFAT, vfat)", {{Step::Unnamed, kUnsupported}, {Step::Link, kNoLinks}}, seq({hidden, itself})},
-      {"no /proc, no hard links", {{Step::NameUnnamed, kNoProc}, {Step::Link, kNoLinks}},
-       seq({unnamed, hidden, itself})},
-      {"no hidden temporary", {{Step::Unnamed, kUnsupported}, {Step::Temporary, kFull}}, itself},
-      {"the lock refused", {{Step::Lock, kRefused}}, {}},
-      {"the lock refused under its own name",
-       {{Step::Unnamed, kUnsupported}, {Step::Temporary, kFull}, {Step::Lock, kRefused}}, {}},
+      {"every step works", {}, kFirstWay},
+      {"no files without a name (NFS)", {Step::Unnamed}, hidden + linked},
+      {"no /proc", {Step::NameUnnamed}, kUnnamedTried + hidden + linked},
+      {"no hard links (exFAT, vfat)", {Step::Unnamed, Step::Link}, hidden + itself},
+      {"no /proc, no hard links", {Step::NameUnnamed, Step::Link}, kUnnamedTried + hidden + itself},
+      {"no hidden temporary", {Step::Unnamed, Step::Temporary}, itself},
+      {"the lock refused", {Step::Lock}, ""},
+      {"the lock refused under its own name", {Step::Unnamed, Step::Temporary, Step::Lock}, ""},
   };
-  struct Watching {  // the steps watched while the row runs, however it ends
-    explicit Watching(std::function<void()> watch) { platform::SetCreateSteps(std::move(watch)); }
-    ~Watching() { platform::SetCreateSteps(nullptr); }
-  };
-  auto make = [&](const Way& way) {
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.what);
     testing::TempDir dir;
     std::vector<std::unique_ptr<testing::ScopedFaults>> faults;
-    for (const auto& [step, error] : way.failing) faults.push_back(std::make_unique<testing::ScopedFaults>(step, 1000, error));
-    const bool lockRefused = !way.failing.empty() && way.failing.back().first == Step::Lock;
-    std::vector<std::string> seen;
-    std::string path;
+    for (const Step step : way.failing)
+      faults.push_back(std::make_unique<testing::ScopedFaults>(step, 1000, step == Step::Lock ? kRefused : kNo));
+    std::string seen, path;
+    platform::SetCreateSteps([&] { seen += Seen(); });
+    const std::shared_ptr<void> unwatch(nullptr, [](void*) { platform::SetCreateSteps(nullptr); });
     {
-      Watching watching([&] { seen.push_back(Seen(".")); });
       JournalWriter writer(".", Quick());
       writer.record(record::kSwitch);
-      if (lockRefused) {
-        ASSERT_TRUE(Eventually([&] { return faults.back()->attempts() >= 3; }));
-        EXPECT_EQ(writer.path(), "");
-        EXPECT_EQ(writer.durable(), 0u);
-        EXPECT_EQ(testing::ListDirectory(), "");
+      if (way.seen.empty()) {
+        EXPECT_TRUE(Eventually([&] { return faults.back()->attempts() >= 3; }));
+        EXPECT_EQ(writer.path() + testing::ListDirectory(), "");
         faults.back().reset();
       }
       ASSERT_TRUE(writer.waitDurable(2, 5s));
@@ -237,14 +209,10 @@ TEST(JournalWriterTest, EachWayOfMakingAJournalFallsToTheNextAndShowsNoLiveRunUn
       EXPECT_EQ(Kinds(ReadFileBytes(path)),
                 (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()), "switch"}));
     }
-    if (!lockRefused) {
+    if (!way.seen.empty()) {
       EXPECT_EQ(seen, way.seen);
     }
     EXPECT_EQ(testing::ListDirectory(), path.substr(2) + "\n") << "nothing else left behind";
-  };
-  for (const auto& way : ways) {
-    SCOPED_TRACE(way.what);
-    make(way);
   }
 }
 
@@ -314,19 +282,17 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
                     emptyOld = RunName(41, 7), torn = RunName(0.035, 8);
   Make("b/" + headerOnly, 0, kHeader);
   Make("b/" + ended, 0, kHeader + FormatJournalLine(1, 9, "end", {}));
-  bool exists = false;
-  Make("b/" + empty, 0, "");                // a journal made under its name, not yet locked
+  Make("b/" + empty, 0, "");  // made under its name, not yet locked: goes only when old
   Make("b/" + emptyOld, 41, "");
-  Make("b/" + torn, 0, kHeader.substr(0, 9));  // its header cut short
+  Make("b/" + torn, 0, kHeader.substr(0, 9));
 #ifdef _WIN32
-  const std::string leftover = "~kj0a1b2.tmp", heldTemporary = "~kjfffff.tmp", lookalike = "~kjnotes.tmp";
+  const std::string leftover = "~kj0a1b2.tmp", heldTemporary = "~kjfffff.tmp";
 #else
-  const std::string leftover = ".kiroku-a1B2c3", heldTemporary = ".kiroku-Z9y8X7", lookalike = ".kiroku-notes.txt";
+  const std::string leftover = ".kiroku-a1B2c3", heldTemporary = ".kiroku-Z9y8X7";
 #endif
-  Make("b/" + leftover, 0, "");  // a run's, that ended before it named its journal
-  Make("b/" + lookalike, 0, "x\n");
+  Make("b/" + leftover, 0, "");  // a run's that ended before it named its journal
+  bool exists = false;
   auto making = platform::CreateNew("b/" + heldTemporary, exists);  // a run naming its journal now
-  ASSERT_TRUE(making);
   Make("b/" + old, 41, kSomething);  // the newest that holds something
   Make("b/" + older, 41, kSomething);
   auto holder = platform::CreateNew("b/" + openEmpty, exists);  // a run just begun elsewhere
@@ -336,46 +302,25 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
   options.tidyAtStart = false;  // as the program starts: nothing goes until it asks
   JournalWriter writer("b", options);
   ASSERT_TRUE(writer.waitDurable(1, 5s));
-  EXPECT_EQ(Left("b", writer.path()).size(), 11u);
+  EXPECT_EQ(Left("b", writer.path()).size(), 10u);
   writer.tidyUp();
   EXPECT_EQ(Left("b", writer.path()),
-            (std::set<std::string>{old, openEmpty, empty, torn, heldTemporary, lookalike}));
+            (std::set<std::string>{old, openEmpty, empty, torn, heldTemporary}));
 }
 
 // A run's lock that cannot be learned (NFS refuses an exclusive lock on a
-// file opened to read) counts as held: such a journal is never removed.
+// file opened to read) counts as held: such a journal is neither removed nor offered.
 TEST(JournalWriterTest, ALockThatCannotBeLearnedCountsAsHeld) {
   testing::TempDir dir;
   bool exists = false;
-  auto holder = platform::CreateNew("./held.journal", exists);
-  ASSERT_TRUE(holder);
-  WriteFileBytes("free.journal", "x\n");
-  const struct {
-    const char* path;
-    unsigned long probeFails;  // 0: the question is answered
-    bool held;
-  } rows[] = {
-      {"./held.journal", 0, true},       {"./free.journal", 0, false},
-      {"./free.journal", kBadHandle, true}, {"./free.journal", kNoLocks, true},
-      {"./free.journal", kRefused, true}, {"./gone.journal", 0, false},
-  };
-  for (const auto& row : rows) {
-    std::unique_ptr<testing::ScopedFaults> failing;
-    if (row.probeFails) failing = std::make_unique<testing::ScopedFaults>(platform::Step::Probe, 1, row.probeFails);
-    EXPECT_EQ(platform::HeldOpen(row.path), row.held) << row.path << " " << row.probeFails;
+  auto holder = platform::CreateNew("held.journal", exists);
+  WriteFileBytes("free.journal", kSomething);
+  for (const auto& [path, fails, held] : std::vector<std::tuple<std::string, unsigned long, bool>>{
+           {"held.journal", 0, true}, {"free.journal", 0, false}, {"free.journal", kBadHandle, true},
+           {"free.journal", kRefused, true}, {"gone.journal", 0, false}}) {
+    testing::ScopedFaults failing(platform::Step::Probe, fails ? 1 : 0, fails);
+    EXPECT_EQ(platform::HeldOpen(path), held) << path << " " << fails;
   }
-  holder.reset();
-  const std::string old = RunName(40, 4), empty = RunName(0.01, 5);
-  Make(old, 41, kSomething);
-  Make(empty, 0, kHeader);
-  testing::ScopedFaults failing(platform::Step::Probe, 1000, kBadHandle);
-  JournalOptions options = Quick();
-  options.keepNewest = 0;
-  options.tidyAtStart = false;
-  JournalWriter writer(".", options);
-  writer.tidyUp();
-  EXPECT_TRUE(testing::FileExists(old));
-  EXPECT_TRUE(testing::FileExists(empty));
 }
 
 }  // namespace
