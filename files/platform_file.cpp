@@ -6,7 +6,7 @@
 namespace kiroku::platform {
 
 namespace {
-Faults* g_faults[3] = {};
+Faults* g_faults[static_cast<int>(Step::Count)] = {};
 std::function<void()> g_createSteps;
 }  // namespace
 

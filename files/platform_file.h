@@ -46,9 +46,15 @@ struct Faults {
 };
 using RenameFaults = Faults;
 enum class Step {
-  Rename,  // a finished file into its target's place
-  Sync,    // a file's bytes onto the disk
-  Lock,    // the lock of a new file of CreateNew
+  Rename,       // a finished file into its target's place
+  Sync,         // a file's bytes onto the disk
+  Lock,         // the lock of a new file of CreateNew
+  Unnamed,      // CreateNew's file without a name (O_TMPFILE)
+  NameUnnamed,  // that file's name, given through /proc/self/fd
+  Temporary,    // CreateNew's file under a hidden name of its own
+  Link,         // the hidden file's name given to it (a hard link; a rename on Windows)
+  Probe,        // HeldOpen's question for another run's lock
+  Count
 };
 void SetFaults(Step step, Faults* faults);
 inline void SetRenameFaults(Faults* faults) { SetFaults(Step::Rename, faults); }
@@ -127,6 +133,9 @@ class HeldFile {
   virtual ~HeldFile() = default;
 };
 std::unique_ptr<HeldFile> Hold(const std::string& path);
+// Whether a file name is one that CreateNew gives its file only until the
+// file has its own: one left behind by a run that ended in between.
+bool IsLeftover(const std::string& name);
 
 // The folder and those above it, made where missing; true when it is there.
 bool MakeFolders(const std::string& path);

@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "files/cp932_codec.h"
 #include "files/platform_file.h"
@@ -134,21 +136,6 @@ int OpenUnseen(const std::string& folder, std::string& named) {
   const int fd2 = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd2 >= 0) named = name;
   return fd2;
-}
-
-// Gives a file from OpenUnseen the name `path`, unless that name is taken;
-// the hidden name goes. 0, or the errno of the failure.
-int Publish(int fd, const std::string& named, const std::string& path) {
-  int rc;
-  if (named.empty()) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    rc = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
-  } else {
-    rc = ::link(named.c_str(), path.c_str());
-  }
-  const int err = rc == 0 ? 0 : errno;
-  if (!named.empty()) ::unlink(named.c_str());
-  return err;
 }
 
 }  // namespace
@@ -349,30 +336,94 @@ bool TryLock(int fd) {
 
 bool Lock(int fd) { return !Fails(Step::Lock) && TryLock(fd); }
 
+// How one way of making a new locked file under a name ended.
+enum class Made { File, Taken, Unlocked, Failed };
+
+Made Named(int fd, int& file) {
+  file = fd;
+  CreateStep();
+  return Made::File;
+}
+
+// Without a name, locked, then named through /proc: a crash leaves nothing.
+Made MakeUnnamed([[maybe_unused]] const std::string& folder, [[maybe_unused]] const std::string& path,
+                 [[maybe_unused]] int& file) {
+#ifdef O_TMPFILE
+  const int fd = Fails(Step::Unnamed) ? -1 : ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return Made::Failed;
+  CreateStep();
+  if (!Lock(fd)) {
+    ::close(fd);
+    return Made::Unlocked;
+  }
+  CreateStep();
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (!Fails(Step::NameUnnamed) && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    return Named(fd, file);
+  const int err = errno;
+  ::close(fd);
+  return err == EEXIST ? Made::Taken : Made::Failed;
+#else
+  return Made::Failed;
+#endif
+}
+
+// Under a hidden name, locked while it has it (a run's tidy-up removes only
+// an unlocked one), then linked to its name; the hidden name goes.
+Made MakeHidden(const std::string& folder, const std::string& path, int& file) {
+  std::string hidden = folder + "/.kiroku-XXXXXX";
+  const int fd = Fails(Step::Temporary) ? -1 : ::mkostemp(hidden.data(), O_CLOEXEC);
+  if (fd < 0) return Made::Failed;
+  CreateStep();
+  Made made = Made::Unlocked;
+  if (Lock(fd)) {
+    CreateStep();
+    made = !Fails(Step::Link) && ::link(hidden.c_str(), path.c_str()) == 0 ? Made::File
+           : errno == EEXIST                                               ? Made::Taken
+                                                                           : Made::Failed;
+  }
+  ::unlink(hidden.c_str());
+  if (made == Made::File) return Named(fd, file);
+  ::close(fd);
+  return made;
+}
+
+// Under its own name, then locked: the one way left where a file system has
+// neither files without a name nor hard links. Another run may see it
+// unlocked meanwhile, but empty, which it takes for nothing to offer and
+// removes only once it is old.
+Made MakeUnderItsName(const std::string& path, int& file) {
+  int fd;
+  while ((fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) < 0 && errno == EINTR) {
+  }
+  if (fd < 0) return errno == EEXIST ? Made::Taken : Made::Failed;
+  CreateStep();
+  if (!Lock(fd)) {
+    ::unlink(path.c_str());  // made by this run alone: O_EXCL
+    ::close(fd);
+    return Made::Unlocked;
+  }
+  file = fd;
+  CreateStep();
+  return Made::File;
+}
+
 }  // namespace
 
 std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
   exists = false;
   const std::string folder = FolderOf(path);
-  // Made and locked where nobody can see it, then given its name in one step
-  // that fails if the name is taken: another run sees it locked or not at all.
-  std::string named;
-  const int fd = OpenUnseen(folder, named);  // only the user may read it: it holds the names of players
-  if (fd < 0) return nullptr;
-  CreateStep();
-  if (!Lock(fd)) {
-    ::close(fd);
-    if (!named.empty()) ::unlink(named.c_str());
+  // Made and locked before another run can see it under its name, where the
+  // file system allows; each way that it does not allow falls to the next.
+  // Only the user may read it: it holds the names of players.
+  int fd = -1;
+  Made made = MakeUnnamed(folder, path, fd);
+  if (made == Made::Failed) made = MakeHidden(folder, path, fd);
+  if (made == Made::Failed) made = MakeUnderItsName(path, fd);
+  if (made != Made::File) {
+    exists = made == Made::Taken;
     return nullptr;
   }
-  CreateStep();
-  const int err = Publish(fd, named, path);
-  if (err != 0) {
-    exists = err == EEXIST;
-    ::close(fd);
-    return nullptr;
-  }
-  CreateStep();
   // Appends: the file is new and written by this run alone, so its end is where
   // the next write goes.
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_APPEND);
@@ -403,12 +454,26 @@ std::unique_ptr<HeldFile> Hold(const std::string& path) {
   return std::make_unique<PosixHeldFile>(fd);
 }
 
+// A shared lock, which a file opened only to read takes everywhere (NFS
+// refuses it an exclusive one), is refused while the run holds its own. A
+// question that gets no answer counts as held: such a file is neither removed
+// nor offered.
 bool HeldOpen(const std::string& path) {
   const int fd = OpenForReading(path);
-  if (fd < 0) return false;
-  const bool held = !TryLock(fd) && errno == EWOULDBLOCK;
-  ::close(fd);
-  return held;
+  if (fd < 0) return errno != ENOENT && errno != ENOTDIR;
+  int rc = -1;
+  if (!Fails(Step::Probe))
+    while ((rc = ::flock(fd, LOCK_SH | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+  ::close(fd);  // the shared lock goes with it
+  return rc != 0;
+}
+
+bool IsLeftover(const std::string& name) {
+  constexpr std::string_view kPrefix = ".kiroku-";  // and mkostemp's six letters or digits
+  if (name.size() != kPrefix.size() + 6 || !name.starts_with(kPrefix)) return false;
+  return std::all_of(name.begin() + kPrefix.size(), name.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
 }
 
 bool MakeFolders(const std::string& path) {

@@ -3,6 +3,7 @@
 // are the operator's codes already.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -493,35 +494,74 @@ bool TryLock(HANDLE h) {
 
 bool Lock(HANDLE h) { return !Fails(Step::Lock) && TryLock(h); }
 
+// How one way of making a new locked file under a name ended.
+enum class Made { File, Taken, Unlocked, Failed };
+
+bool IsTaken(DWORD err) { return err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS; }
+
+// Readable by others only as far as the user's own data folder allows: it
+// holds the names of players. Delete sharing lets the open file be renamed;
+// no other kiroku removes it while its lock is held.
+constexpr DWORD kAccess = FILE_APPEND_DATA | GENERIC_READ, kSharing = FILE_SHARE_READ | FILE_SHARE_DELETE;
+
+// Under a name that is no run's, locked while it has it (a run's tidy-up
+// removes only an unlocked one), then renamed in one step that fails if the
+// name is taken.
+Made MakeHidden(const std::wstring& target, HANDLE& file) {
+  std::wstring temp;
+  const HANDLE h = Fails(Step::Temporary)
+                       ? INVALID_HANDLE_VALUE
+                       : CreateTemporary(FolderOf(target), L"~kj", kAccess, kSharing, FILE_ATTRIBUTE_NORMAL, temp);
+  if (h == INVALID_HANDLE_VALUE) return Made::Failed;
+  CreateStep();
+  Made made = Made::Unlocked;
+  if (Lock(h)) {
+    CreateStep();
+    // Without MOVEFILE_REPLACE_EXISTING: fails if another file has the name.
+    if (!Fails(Step::Link) && ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      file = h;
+      CreateStep();
+      return Made::File;
+    }
+    made = IsTaken(::GetLastError()) ? Made::Taken : Made::Failed;
+  }
+  ::CloseHandle(h);
+  ::DeleteFileW(temp.c_str());
+  return made;
+}
+
+// Under its own name, then locked, where the file system renames no open
+// file. Another run may see it unlocked meanwhile, but empty, which it takes
+// for nothing to offer and removes only once it is old.
+Made MakeUnderItsName(const std::wstring& target, HANDLE& file) {
+  const HANDLE h = ::CreateFileW(target.c_str(), kAccess, kSharing, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return IsTaken(::GetLastError()) ? Made::Taken : Made::Failed;
+  CreateStep();
+  if (!Lock(h)) {
+    ::CloseHandle(h);
+    ::DeleteFileW(target.c_str());  // made by this run alone: CREATE_NEW
+    return Made::Unlocked;
+  }
+  file = h;
+  CreateStep();
+  return Made::File;
+}
+
 }  // namespace
 
 std::unique_ptr<AppendFile> CreateNew(const std::string& path, bool& exists) {
   exists = false;
   const std::wstring target = Wide(path);
   if (target.empty()) return nullptr;
-  // Made and locked under a name that is no run's, then renamed in one step
-  // that fails if the name is taken: another run sees it locked or not at all.
-  // Readable by others only as far as the user's own data folder allows: it
-  // holds the names of players. Delete sharing lets the open file be renamed;
-  // no other kiroku removes it while its lock is held.
-  std::wstring temp;
-  const HANDLE h = CreateTemporary(FolderOf(target), L"~kj", FILE_APPEND_DATA | GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL, temp);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
-  CreateStep();
-  DWORD err = Lock(h) ? ERROR_SUCCESS : ::GetLastError();
-  if (err == ERROR_SUCCESS) {
-    CreateStep();
-    // Without MOVEFILE_REPLACE_EXISTING: fails if another file has the name.
-    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) err = ::GetLastError();
-  }
-  if (err != ERROR_SUCCESS) {
-    exists = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
-    ::CloseHandle(h);
-    ::DeleteFileW(temp.c_str());
+  // Made and locked before another run can see it under its name, where the
+  // file system allows; else under the name, then locked.
+  HANDLE h = INVALID_HANDLE_VALUE;
+  Made made = MakeHidden(target, h);
+  if (made == Made::Failed) made = MakeUnderItsName(target, h);
+  if (made != Made::File) {
+    exists = made == Made::Taken;
     return nullptr;
   }
-  CreateStep();
   return std::make_unique<Win32AppendFile>(h);
 }
 
@@ -550,16 +590,30 @@ std::unique_ptr<HeldFile> Hold(const std::string& path) {
   return std::make_unique<Win32HeldFile>(h);
 }
 
+// A shared lock, which a handle opened only to read takes, is refused while
+// the run holds its own. A question that gets no answer counts as held: such
+// a file is neither removed nor offered.
 bool HeldOpen(const std::string& path) {
   const HANDLE h = OpenForReading(Wide(path), FILE_ATTRIBUTE_NORMAL);
-  if (h == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
-  const bool held = !TryLock(h);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD err = ::GetLastError();
+    return err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND;
+  }
+  OVERLAPPED at = LockPlace();
+  const bool held = Fails(Step::Probe) || !::LockFileEx(h, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
   if (!held) {  // unlocked at once: a closed handle's locks may linger a while
-    OVERLAPPED at = LockPlace();
+    at = LockPlace();
     ::UnlockFileEx(h, 0, 1, 0, &at);
   }
   ::CloseHandle(h);
   return held;
+}
+
+bool IsLeftover(const std::string& name) {
+  // "~kj", CreateTemporary's five hexadecimal digits, ".tmp"
+  if (name.size() != 12 || !name.starts_with("~kj") || !name.ends_with(".tmp")) return false;
+  return std::all_of(name.begin() + 3, name.begin() + 8,
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 bool MakeFolders(const std::string& path) {

@@ -158,17 +158,24 @@ std::int64_t NowSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
-// A journal of a run that recorded nothing: only its header, maybe its end.
-// Such journals are small, so no big one is read.
-bool NothingRecorded(const std::string& path, std::int64_t size) {
-  if (size == 0) return true;
-  if (size > 512) return false;
+enum class Holds { Nothing, NoHeader, Something };
+
+// What a journal holds, for its tidy-up: only its header and maybe its end
+// (a run that recorded nothing), not even a whole header (a run that made
+// its file under its name and has not locked it yet, or ended there), or
+// more. Such journals are small, so no big one is read.
+Holds WhatItHolds(const std::string& path, std::int64_t size) {
+  if (size == 0) return Holds::NoHeader;
+  if (size > 512) return Holds::Something;
   std::string bytes;
-  if (!platform::ReadAll(path, bytes)) return false;
+  if (!platform::ReadAll(path, bytes)) return Holds::Something;
   const auto contents = ParseJournal(bytes);
-  if (contents.records.empty() || contents.damagedLine != 0) return false;
+  if (contents.damagedLine != 0) return Holds::Something;
+  if (contents.records.empty()) return Holds::NoHeader;
   return std::all_of(contents.records.begin(), contents.records.end(),
-                     [](const auto& r) { return r.kind == record::kHeader || r.kind == record::kEnd; });
+                     [](const auto& r) { return r.kind == record::kHeader || r.kind == record::kEnd; })
+             ? Holds::Nothing
+             : Holds::Something;
 }
 
 }  // namespace
@@ -355,7 +362,10 @@ bool JournalWriter::drain(std::string& pending, std::uint64_t& pendingRecords) {
 // Journals of runs that recorded nothing go. Of the others, the newest by
 // name are kept whatever their age; beyond those, one goes only when both its
 // name and its file say it is old, so that a clock set wrong removes nothing
-// young. A journal that a running kiroku holds is never touched.
+// young. A journal without its header may be a run's that is making it: it
+// counts for none of the newest and goes only when old. A journal that a
+// running kiroku holds is never touched, nor a hidden temporary that a run
+// is naming.
 void JournalWriter::removeOldJournals() {
   const auto files = platform::ListFiles(folder_);
   const std::int64_t now = NowSeconds();
@@ -365,22 +375,27 @@ void JournalWriter::removeOldJournals() {
   for (const auto& e : run_names::Journals(files)) {
     const std::string path = folder_ + "/" + e.name;
     const std::string base(run_names::Base(e.name));
-    if (NothingRecorded(path, e.size)) {
+    const Holds holds = WhatItHolds(path, e.size);
+    if (holds == Holds::Nothing) {
       if (!platform::HeldOpen(path)) platform::Remove(path);
       continue;
     }
     left.push_back(base);
-    if (kept++ < options_.keepNewest) continue;
+    if (holds == Holds::Something && kept++ < options_.keepNewest) continue;
     std::int64_t started = 0;
     const bool oldName = run_names::StampSeconds(run_names::Parse(base).stamp, started) && now - started > limit;
     if (oldName && now - e.modified > limit && !platform::HeldOpen(path) && platform::Remove(path))
       left.pop_back();
   }
-  // The marks of answered runs go with their journals.
-  for (const auto& e : files)
+  for (const auto& e : files) {
+    // The marks of answered runs go with their journals.
     if (const auto base = run_names::Base(e.name, run_names::kAnsweredSuffix);
         !base.empty() && std::find(left.begin(), left.end(), base) == left.end())
       platform::Remove(folder_ + "/" + e.name);
+    // What a run left that ended between making its journal and naming it.
+    if (platform::IsLeftover(e.name) && !platform::HeldOpen(folder_ + "/" + e.name))
+      platform::Remove(folder_ + "/" + e.name);
+  }
 }
 
 }  // namespace kiroku

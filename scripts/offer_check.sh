@@ -10,6 +10,10 @@
 #           game asks nothing; the first killed unanswered leaves it to the next
 #   update  the journals that c5ec9c2 and 2a6798b left, with the newer game
 #           declined (tests/recovery/before_count), offer nothing
+# and, as root, a game killed is offered, and once declined never again:
+#   exfat   the data folder on exFAT through FUSE (no hard links, no unnamed files)
+#   noproc  every start in a mount namespace without /proc
+# Where the machine allows no such mount, they say so and are skipped (77).
 #   scripts/offer_check.sh [build dir] [case...]   (KEEP_WORK=1 keeps the files and screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,6 +67,7 @@ second_start() {
   echo "$name"
 }
 failed() { echo "FAILED ($case): $*"; shot "$work/$case-failed.png"; this_failed=1 status=1; }
+skipped() { echo "skipped ($case): $*"; this_skipped=1; }
 
 case_quit() {
   launch settei "$kiroku"; game 1
@@ -108,13 +113,45 @@ case_update() {
   ! offered || failed "a game answered under 2a6798b was offered"
 }
 
-status=0
+offered_once() {
+  launch settei "$kiroku"; game 1
+  compgen -G "$XDG_DATA_HOME/kiroku/journal/*.journal" >/dev/null || { failed "the killed run left no journal"; return; }
+  offered || { failed "no offer after the kill"; return; }
+  answer Escape                 # 新しく始める
+  window settei >/dev/null || { failed "no start-up choice after 新しく始める"; return; }
+  stop_program
+  ! offered || failed "the declined game was offered again"
+}
+on_end() { umount -l "${XDG_DATA_HOME:-/nonexistent}" 2>/dev/null || true; [ -z "${loop:-}" ] || losetup -d "$loop" || true; loop=; }
+case_exfat() {
+  truncate -s 64M "$work/exfat.img" && mkfs.exfat "$work/exfat.img" >/dev/null 2>&1 || { skipped "no mkfs.exfat"; return; }
+  # exfat-fuse run as root wants a block device.
+  loop=$(losetup -f --show "$work/exfat.img" 2>/dev/null) || { skipped "no loop device may be set up"; return; }
+  mkdir -p "$XDG_DATA_HOME" && mount.exfat-fuse "$loop" "$XDG_DATA_HOME" >/dev/null 2>&1 ||
+    { skipped "no FUSE mount of exFAT is allowed"; return; }
+  ! ln "$work/$case/morvane.txt" "$XDG_DATA_HOME/linked" 2>/dev/null || { failed "this exFAT takes hard links"; return; }
+  offered_once
+}
+case_noproc() {
+  unshare -m sh -c 'umount -l /proc && ! [ -e /proc/self ]' 2>/dev/null || { skipped "no namespace without /proc"; return; }
+  local real=$kiroku
+  kiroku=$work/noproc/kiroku  # one process from here to kiroku, the one killed
+  printf '#!/bin/sh\nexec unshare -m sh -c '"'umount -l /proc && exec \"\$0\"'"' %s\n' "$real" >"$kiroku"
+  chmod +x "$kiroku"
+  offered_once
+  kiroku=$real
+}
+
+status=0 ran=0
 for case in "${cases[@]}"; do
   mkdir -p "$work/$case" && cd "$work/$case" && backup_file
   export XDG_DATA_HOME=$work/$case/data
-  SECONDS=0 this_failed=
+  SECONDS=0 this_failed= this_skipped=
   "case_$case"
   stop_program
-  [ -n "$this_failed" ] || echo "ok ($case): ${SECONDS} s"
+  on_end
+  [ -n "$this_skipped" ] || ran=1
+  [ -n "$this_failed$this_skipped" ] || echo "ok ($case): ${SECONDS} s"
 done
+[ $ran = 1 ] || { rm -rf "$work"; exit 77; }
 finish_check $status

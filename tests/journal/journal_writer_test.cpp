@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -144,50 +145,75 @@ TEST(JournalWriterTest, ShortAndFailedWritesGoOnWhereTheyStopped) {
   EXPECT_EQ(Kinds(ReadFileBytes(writer.path())), expected);
 }
 
-// What a kiroku starting meanwhile sees: every journal in the folder locked,
-// so that its clean-up removes none, at each step of making one.
-TEST(JournalWriterTest, ANewJournalIsNeverSeenWithoutItsLock) {
-  testing::TempDir dir;
-  int steps = 0;
-  platform::SetCreateSteps([&] {
-    ++steps;
-    for (const auto& e : run_names::Journals(platform::ListFiles(".")))
-      EXPECT_TRUE(platform::HeldOpen("./" + e.name)) << e.name << " at step " << steps;
-  });
-  {
-    JournalWriter writer(".", Quick());
-    EXPECT_TRUE(writer.waitDurable(1, 5s));
-  }
-  platform::SetCreateSteps(nullptr);
-  EXPECT_EQ(steps, 3);
+#ifdef _WIN32
+constexpr unsigned long kRefused = ERROR_LOCK_VIOLATION, kNo = ERROR_NOT_SUPPORTED, kBadHandle = ERROR_INVALID_HANDLE;
+const std::string kUnnamedTried = "";  // Windows has no files without a name
+const std::string kFirstWay = "temporary unlocked 0; temporary locked; journal locked; ";
+#else
+constexpr unsigned long kRefused = EWOULDBLOCK, kNo = EOPNOTSUPP, kBadHandle = EBADF;
+const std::string kUnnamedTried = "nothing; nothing; ";
+const std::string kFirstWay = kUnnamedTried + "journal locked; ";
+#endif
+
+// The folder as another run sees it at a step of making a journal.
+std::string Seen() {
+  std::string seen;
+  for (const auto& e : platform::ListFiles("."))
+    seen += (e.name.ends_with(".journal") ? "journal" : "temporary") +
+            (platform::HeldOpen(e.name) ? std::string(" locked; ") : " unlocked " + std::to_string(e.size) + "; ");
+  return seen.empty() ? "nothing; " : seen;
 }
 
-// A lock that cannot be taken leaves no journal that would pass for nobody's:
-// the run keeps its records and tries again.
-TEST(JournalWriterTest, AJournalWhoseLockFailsIsNotKeptAndIsTriedAgain) {
-  testing::TempDir dir;
-#ifdef _WIN32
-  const unsigned long refused = ERROR_LOCK_VIOLATION;
-#else
-  const unsigned long refused = EWOULDBLOCK;
-#endif
-  std::string path;
-  {
-    auto failing = std::make_unique<testing::ScopedFaults>(platform::Step::Lock, 1000, refused);
-    JournalWriter writer(".", Quick());
-    writer.record(record::kSwitch);
-    ASSERT_TRUE(Eventually([&] { return failing->attempts() >= 3; }));
-    EXPECT_EQ(writer.path(), "");
-    EXPECT_EQ(writer.durable(), 0u);
-    EXPECT_EQ(testing::ListDirectory(), "");
-    failing.reset();
-    ASSERT_TRUE(writer.waitDurable(2, 5s));
-    path = writer.path();
-    EXPECT_TRUE(platform::HeldOpen(path));
-    EXPECT_EQ(Kinds(ReadFileBytes(path)),
-              (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()), "switch"}));
+// Each way of making a journal falls to the next where a step fails: a file
+// without a name, named through /proc; a hidden one, linked to its name;
+// the journal under its name, then locked, which another run sees empty
+// until then. A lock refused leaves nothing, and the run tries again.
+TEST(JournalWriterTest, EachWayOfMakingAJournalFallsToTheNextAndShowsNoLiveRunUnlocked) {
+  using platform::Step;
+  const std::string hidden = "temporary unlocked 0; temporary locked; ", linked = "journal locked; ",
+                    itself = "journal unlocked 0; journal locked; ";
+  const struct {
+    const char* what;
+    std::vector<Step> failing;  // every time
+    std::string seen;           // at each step; "" where the lock is refused
+  } ways[] = {
+      {"every step works", {}, kFirstWay},
+      {"no files without a name (NFS)", {Step::Unnamed}, hidden + linked},
+      {"no /proc", {Step::NameUnnamed}, kUnnamedTried + hidden + linked},
+      {"no hard links (exFAT, vfat)", {Step::Unnamed, Step::Link}, hidden + itself},
+      {"no /proc, no hard links", {Step::NameUnnamed, Step::Link}, kUnnamedTried + hidden + itself},
+      {"no hidden temporary", {Step::Unnamed, Step::Temporary}, itself},
+      {"the lock refused", {Step::Lock}, ""},
+      {"the lock refused under its own name", {Step::Unnamed, Step::Temporary, Step::Lock}, ""},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.what);
+    testing::TempDir dir;
+    std::vector<std::unique_ptr<testing::ScopedFaults>> faults;
+    for (const Step step : way.failing)
+      faults.push_back(std::make_unique<testing::ScopedFaults>(step, 1000, step == Step::Lock ? kRefused : kNo));
+    std::string seen, path;
+    platform::SetCreateSteps([&] { seen += Seen(); });
+    const std::shared_ptr<void> unwatch(nullptr, [](void*) { platform::SetCreateSteps(nullptr); });
+    {
+      JournalWriter writer(".", Quick());
+      writer.record(record::kSwitch);
+      if (way.seen.empty()) {
+        EXPECT_TRUE(Eventually([&] { return faults.back()->attempts() >= 3; }));
+        EXPECT_EQ(writer.path() + testing::ListDirectory(), "");
+        faults.back().reset();
+      }
+      ASSERT_TRUE(writer.waitDurable(2, 5s));
+      path = writer.path();
+      EXPECT_TRUE(platform::HeldOpen(path));
+      EXPECT_EQ(Kinds(ReadFileBytes(path)),
+                (std::vector<std::string>{"journal " + std::to_string(platform::ProcessId()), "switch"}));
+    }
+    if (!way.seen.empty()) {
+      EXPECT_EQ(seen, way.seen);
+    }
+    EXPECT_EQ(testing::ListDirectory(), path.substr(2) + "\n") << "nothing else left behind";
   }
-  EXPECT_EQ(testing::ListDirectory(), path.substr(2) + "\n");
 }
 
 // Journal names as the writer gives them, for a local time so many days ago.
@@ -252,13 +278,23 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
   testing::TempDir dir;
   std::filesystem::create_directory("b");
   const std::string headerOnly = RunName(0.01, 1), ended = RunName(0.02, 2), empty = RunName(0.03, 3),
-                    old = RunName(40, 4), older = RunName(45, 5), openEmpty = RunName(0.04, 6);
+                    old = RunName(40, 4), older = RunName(45, 5), openEmpty = RunName(0.04, 6),
+                    emptyOld = RunName(41, 7), torn = RunName(0.035, 8);
   Make("b/" + headerOnly, 0, kHeader);
   Make("b/" + ended, 0, kHeader + FormatJournalLine(1, 9, "end", {}));
-  Make("b/" + empty, 0, "");
+  Make("b/" + empty, 0, "");  // made under its name, not yet locked: goes only when old
+  Make("b/" + emptyOld, 41, "");
+  Make("b/" + torn, 0, kHeader.substr(0, 9));
+#ifdef _WIN32
+  const std::string leftover = "~kj0a1b2.tmp", heldTemporary = "~kjfffff.tmp";
+#else
+  const std::string leftover = ".kiroku-a1B2c3", heldTemporary = ".kiroku-Z9y8X7";
+#endif
+  Make("b/" + leftover, 0, "");  // a run's that ended before it named its journal
+  bool exists = false;
+  auto making = platform::CreateNew("b/" + heldTemporary, exists);  // a run naming its journal now
   Make("b/" + old, 41, kSomething);  // the newest that holds something
   Make("b/" + older, 41, kSomething);
-  bool exists = false;
   auto holder = platform::CreateNew("b/" + openEmpty, exists);  // a run just begun elsewhere
   ASSERT_TRUE(holder);
   JournalOptions options = Quick();
@@ -266,9 +302,25 @@ TEST(JournalWriterTest, JournalsThatHoldNothingGoAndAreNotCountedAmongTheNewest)
   options.tidyAtStart = false;  // as the program starts: nothing goes until it asks
   JournalWriter writer("b", options);
   ASSERT_TRUE(writer.waitDurable(1, 5s));
-  EXPECT_EQ(Left("b", writer.path()).size(), 6u);
+  EXPECT_EQ(Left("b", writer.path()).size(), 10u);
   writer.tidyUp();
-  EXPECT_EQ(Left("b", writer.path()), (std::set<std::string>{old, openEmpty}));
+  EXPECT_EQ(Left("b", writer.path()),
+            (std::set<std::string>{old, openEmpty, empty, torn, heldTemporary}));
+}
+
+// A run's lock that cannot be learned (NFS refuses an exclusive lock on a
+// file opened to read) counts as held: such a journal is neither removed nor offered.
+TEST(JournalWriterTest, ALockThatCannotBeLearnedCountsAsHeld) {
+  testing::TempDir dir;
+  bool exists = false;
+  auto holder = platform::CreateNew("held.journal", exists);
+  WriteFileBytes("free.journal", kSomething);
+  for (const auto& [path, fails, held] : std::vector<std::tuple<std::string, unsigned long, bool>>{
+           {"held.journal", 0, true}, {"free.journal", 0, false}, {"free.journal", kBadHandle, true},
+           {"free.journal", kRefused, true}, {"gone.journal", 0, false}}) {
+    testing::ScopedFaults failing(platform::Step::Probe, fails ? 1 : 0, fails);
+    EXPECT_EQ(platform::HeldOpen(path), held) << path << " " << fails;
+  }
 }
 
 }  // namespace
