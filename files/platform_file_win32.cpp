@@ -635,21 +635,19 @@ int ReadHead(const std::string& path, std::size_t limit, std::string& bytes) {
   // Excel holds the file it shows without read sharing: that is its code, 32.
   const HANDLE h = OpenForReading(LongForm(wide), FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) return CodeFromPlatformError(::GetLastError());
-  bytes.resize(limit);
-  std::size_t got = 0;
+  char buf[1 << 16];
   DWORD err = ERROR_SUCCESS;
-  while (got < limit) {
-    const std::size_t want = limit - got > (1u << 30) ? (1u << 30) : limit - got;
+  while (bytes.size() < limit) {
+    const std::size_t want = limit - bytes.size() < sizeof buf ? limit - bytes.size() : sizeof buf;
     DWORD n = 0;
-    if (!::ReadFile(h, bytes.data() + got, static_cast<DWORD>(want), &n, nullptr)) {
+    if (!::ReadFile(h, buf, static_cast<DWORD>(want), &n, nullptr)) {
       err = ::GetLastError();
       break;
     }
     if (n == 0) break;
-    got += n;
+    bytes.append(buf, n);
   }
   ::CloseHandle(h);
-  bytes.resize(got);
   return err == ERROR_SUCCESS ? 0 : CodeFromPlatformError(err);
 }
 
