@@ -518,4 +518,6 @@ std::string NewTemporaryBeside(const std::string& utf8Path) {
   return name;
 }
 
+std::string CLibraryPath(const std::string& utf8Path) { return utf8Path; }
+
 }  // namespace kiroku::platform
