@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "export/export.h"
+#include "tests/support/fake_screens.h"
 #include "tests/support/temp_dir.h"
 #ifdef _WIN32
 #include <windows.h>
@@ -286,6 +288,40 @@ TEST(SeasonFolder, FindsWhatDataSaveNamesOldestFirst) {
   EXPECT_EQ(folder.games[1].tableFile, dir.path() + "/" + utf8Shiai + "table.xls");
   EXPECT_EQ(Show(Season({&folder.games[1]}).table("T", std::nullopt, View::Counts)),
             Expand("{T},{G},x,y,{T};A,1,3,0,3;B,1,0,2,2;{T},1,3,2,5"));
+}
+
+// What データ保存 itself wrote reads back as it was recorded, on either side.
+TEST(SeasonFolder, ReadsWhatDataSaveWrote) {
+  testing::TempDir dir;
+  testing::FakeScreens screens;
+  Recording rec(screens);
+  SetupSheet sheet;
+  CreateSetupSheet(sheet, rec);
+  rec.SetUpEventGrids();
+  screens.setPanelCaption(Form::Form2, 1, "00:00");
+  sheet.StringGrid1.setCell(1, 1, "T");
+  sheet.StringGrid1.setCell(3, 1, "U");
+  for (int p = 1; p <= 16; ++p) {
+    sheet.StringGrid1.setCell(1, p + 1, p <= 2 ? "A" + std::to_string(p) : "");
+    sheet.StringGrid1.setCell(3, p + 1, p <= 2 ? "B" + std::to_string(p) : "");
+  }
+  const char* labels[] = {"x", "y", "z", "", "", "", "", "", "", "", "k1", "k2"};
+  for (int k = 1; k <= 20; ++k) sheet.setEdit(k, k <= 12 ? labels[k - 1] : "");
+  sheet.setEdit(21, "\x8e\x8e\x8d\x87");
+  for (const auto [team, player, item2, item3] : {std::array{1, 1, 1, 2}, {1, 1, 1, 2}, {1, 2, 3, 1}, {2, 1, 2, 2}}) {
+    rec.EnterItem1(team, player, sheet.playerName(team, player));
+    rec.EnterItem2(item2, sheet.item2Label(item2));
+    rec.EnterItem3(item3, sheet.item3Label(item3));
+  }
+  SaveResults(sheet, rec);
+
+  const Folder folder = ReadFolder(dir.path());
+  ASSERT_EQ(folder.games.size(), 1u);
+  EXPECT_EQ(folder.games[0].refusal, "");
+  const Season season({&folder.games[0]});
+  EXPECT_EQ(Show(season.table("T", std::nullopt, View::Counts)),
+            Expand("{T},{G},x,y,z,{T};A1,1,2,0,0,2;A2,1,0,0,1,1;{T},1,2,0,1,3"));
+  EXPECT_EQ(Show(season.table("U", "k2", View::Counts)), Expand("k2,{G},x,y,z,{T};B1,1,0,1,0,1;B2,1,0,0,0,0;{T},1,0,1,0,1"));
 }
 
 // 読めません（コード N）
