@@ -610,10 +610,13 @@ long ProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
 
 int ListFolder(const std::string& folder, std::vector<Entry>& entries) {
   entries.clear();
-  const std::wstring wide = Wide(folder);
-  if (wide.empty()) return 3;
+  std::wstring pattern = Wide(folder);
+  if (pattern.empty()) return 3;
+  // One separator before the pattern: the long form takes no doubled ones.
+  while (!pattern.empty() && IsSeparator(pattern.back())) pattern.pop_back();
+  pattern += L"\\*";
   WIN32_FIND_DATAW found{};
-  const HANDLE h = ::FindFirstFileW((LongForm(wide) + L"\\*").c_str(), &found);
+  const HANDLE h = ::FindFirstFileW(LongForm(pattern).c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = ::GetLastError();
     return err == ERROR_FILE_NOT_FOUND ? 0 : CodeFromPlatformError(err);  // a drive's empty root
