@@ -32,6 +32,6 @@ as_root() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
                 qt6-qpa-plugins fonts-ipafont-gothic)
 FUZZ_PACKAGES=(clang libclang-rt-dev)
-# Xvfb and xdotool drive the real program, xclip reads its clipboard, and
-# libfaketime gives it a clock gone back.
-TEST_PACKAGES=(desktop-file-utils xvfb xdotool xclip faketime)
+# Xvfb and xdotool drive the real program, xclip reads its clipboard,
+# libfaketime gives it a clock gone back, and openpyxl reads its workbooks.
+TEST_PACKAGES=(desktop-file-utils xvfb xdotool xclip faketime python3-openpyxl)
