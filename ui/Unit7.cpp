@@ -22,7 +22,7 @@ TForm7* Form7 = nullptr;
 
 namespace {
 constexpr int kRowHeight = 18;
-constexpr int kGameColumns[] = {24, 112, 176, 144, 144, 146};  // the games' columns, 768 in all with the frame
+constexpr int kGameColumns[] = {24, 0, 176, 144, 144};  // the date's fits its text; 状態 takes the rest
 FileChoice g_folderChoice, g_saveChoice;
 
 QString SystemFolderChoice(QWidget* parent, const QString& start) {
@@ -57,8 +57,10 @@ class GamesModel : public QAbstractTableModel {
  public:
   explicit GamesModel(TForm7* form) : QAbstractTableModel(form), form_(form) {}
 
-  void reset() {
+  // The data changes inside: no view asks in between.
+  void reset(const std::function<void()>& change) {
     beginResetModel();
+    change();
     endResetModel();
   }
   const season::Game* game(int row) const {
@@ -118,8 +120,10 @@ class SeasonTableModel : public QAbstractTableModel {
  public:
   SeasonTableModel(const season::Season::Table& table, QObject* parent) : QAbstractTableModel(parent), table_(table) {}
 
-  void reset() {
+  // The data changes inside: no view asks in between.
+  void reset(const std::function<void()>& change) {
     beginResetModel();
+    change();
     endResetModel();
   }
   int rowCount(const QModelIndex& parent = {}) const override {
@@ -209,7 +213,9 @@ TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800,
   StringGrid1->setGeometry(8, 40, 768, 161);
   LookLikeAGrid(StringGrid1);
   StringGrid1->setModel(gamesModel_);
-  for (int c = 0; c < 6; ++c) StringGrid1->setColumnWidth(c, kGameColumns[c]);
+  for (int c = 0; c < 5; ++c) StringGrid1->setColumnWidth(c, kGameColumns[c]);
+  StringGrid1->setColumnWidth(1, StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16);
+  StringGrid1->horizontalHeader()->setStretchLastSection(true);
 
   auto combo = [this](int n, int left, int width) {
     auto* c = new QComboBox(this);
@@ -274,8 +280,8 @@ void TForm7::takeFolder(unsigned generation, std::shared_ptr<season::Folder> fol
   for (const season::Game& g : folder->games)
     if (g.readable()) checks_.try_emplace(checkKey(g), true);
   // The season points into the games it replaces: both go together.
-  const std::shared_ptr<season::Folder> before = std::exchange(games_, std::move(folder));
-  gamesModel_->reset();
+  std::shared_ptr<season::Folder> before;
+  gamesModel_->reset([&] { before = std::exchange(games_, std::move(folder)); });
   rebuild();
 }
 
@@ -341,14 +347,15 @@ void TForm7::fillViews() {
 
 void TForm7::showTable() {
   const int t = ComboBox1->currentIndex(), c = ComboBox2->currentIndex();
-  if (t >= 0 && t < static_cast<int>(teams_.size())) {
-    const std::optional<Text> category = c >= 1 ? std::optional(categories_[c - 1]) : std::nullopt;
-    const season::View view = static_cast<season::View>(std::max(0, ComboBox3->currentIndex()));
-    table_ = season_->table(teams_[t], category, view);
-  } else {
-    table_.clear();
-  }
-  tableModel_->reset();
+  tableModel_->reset([&] {
+    if (t >= 0 && t < static_cast<int>(teams_.size())) {
+      const std::optional<Text> category = c >= 1 ? std::optional(categories_[c - 1]) : std::nullopt;
+      const season::View view = static_cast<season::View>(std::max(0, ComboBox3->currentIndex()));
+      table_ = season_->table(teams_[t], category, view);
+    } else {
+      table_.clear();
+    }
+  });
   // Each column as wide as its header, its name or its total; the counts
   // above a total are never wider than it, nor a share than "100.0%".
   const QFontMetrics metrics(StringGrid2->font());
