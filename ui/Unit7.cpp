@@ -252,6 +252,9 @@ TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800,
 
 TForm7::~TForm7() {
   reader_.reset();  // joined: nothing more is handed to this screen
+  // The grids ask their models, and the models this screen's members, as they go.
+  delete StringGrid1;
+  delete StringGrid2;
   if (Form7 == this) Form7 = nullptr;
 }
 
@@ -304,23 +307,19 @@ void TForm7::rebuild() {
 }
 
 void TForm7::fillTeams() {
-  const int i = ComboBox1->currentIndex();
-  const Text chosen = i >= 0 && i < static_cast<int>(teams_.size()) ? teams_[i] : Text();
   teams_ = season_->teams();
   const QSignalBlocker quiet(ComboBox1);
   ComboBox1->clear();
   int keep = 0;
   for (const Text& team : teams_) {
-    if (team == chosen) keep = ComboBox1->count();
+    if (team == wantedTeam_) keep = ComboBox1->count();
     ComboBox1->addItem(FromCp932(team));
   }
   ComboBox1->setCurrentIndex(teams_.empty() ? -1 : keep);
+  if (!wantedTeam_ && !teams_.empty()) wantedTeam_ = teams_[keep];  // the first shown stays until another is chosen
 }
 
 void TForm7::fillCategories() {
-  const int i = ComboBox2->currentIndex();
-  const std::optional<Text> chosen =
-      i >= 1 && i <= static_cast<int>(categories_.size()) ? std::optional(categories_[i - 1]) : std::nullopt;
   const int t = ComboBox1->currentIndex();
   categories_ = t >= 0 ? season_->categories(teams_[t]) : std::vector<Text>{};
   const QSignalBlocker quiet(ComboBox2);
@@ -328,7 +327,7 @@ void TForm7::fillCategories() {
   ComboBox2->addItem(FromCp932(Text(cp932::kTotal)));
   int keep = 0;
   for (const Text& label : categories_) {
-    if (chosen && label == *chosen) keep = ComboBox2->count();
+    if (label == wantedCategory_) keep = ComboBox2->count();
     ComboBox2->addItem(FromCp932(label));
   }
   ComboBox2->setCurrentIndex(keep);
@@ -374,11 +373,15 @@ void TForm7::showTable() {
 }
 
 void TForm7::ComboBox1Change() {
+  const int t = ComboBox1->currentIndex();
+  if (t >= 0 && t < static_cast<int>(teams_.size())) wantedTeam_ = teams_[t];
   fillCategories();
   fillViews();
   showTable();
 }
 void TForm7::ComboBox2Change() {
+  const int c = ComboBox2->currentIndex();
+  wantedCategory_ = c >= 1 && c <= static_cast<int>(categories_.size()) ? std::optional(categories_[c - 1]) : std::nullopt;
   fillViews();
   showTable();
 }

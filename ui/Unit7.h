@@ -84,6 +84,8 @@ class TForm7 : public KForm {
   std::unique_ptr<season::Season> season_;
   std::vector<Text> teams_;
   std::vector<Text> categories_;  // after 合計
+  // The operator's last choices, taken again once they are there again.
+  std::optional<Text> wantedTeam_, wantedCategory_;
   season::Season::Table table_;
   GamesModel* gamesModel_ = nullptr;
   SeasonTableModel* tableModel_ = nullptr;
