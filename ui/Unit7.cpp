@@ -213,8 +213,7 @@ TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800,
   StringGrid1->setGeometry(8, 40, 768, 161);
   LookLikeAGrid(StringGrid1);
   StringGrid1->setModel(gamesModel_);
-  for (int c = 0; c < 5; ++c) StringGrid1->setColumnWidth(c, kGameColumns[c]);
-  StringGrid1->setColumnWidth(1, StringGrid1->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16);
+  for (int c = 0; c < 5; ++c) StringGrid1->setColumnWidth(c, kGameColumns[c]);  // the date's on the first show
   StringGrid1->horizontalHeader()->setStretchLastSection(true);
 
   auto combo = [this](int n, int left, int width) {
@@ -413,6 +412,9 @@ void TForm7::FollowSave() {
 
 void TForm7::showEvent(QShowEvent* event) {
   KForm::showEvent(event);
+  if (!dateMeasured_)  // here, not at start, where it would cost the sheet
+    StringGrid1->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16);
+  dateMeasured_ = true;
   if (!event->spontaneous()) read();
 }
 

@@ -92,6 +92,7 @@ class TForm7 : public KForm {
   std::unique_ptr<Reader> reader_;
   unsigned generation_ = 0;
   bool reading_ = false;
+  bool dateMeasured_ = false;
 };
 
 extern TForm7* Form7;
