@@ -2,13 +2,18 @@
 // the first paint of the setup sheet; with "press", then the time from a
 // player press to the item-2 picker painted; with "continue N", the time to
 // continue a run of N events into the screens, windows shown at the end or
-// press by press. "journals DIR COUNT EVENTS" only writes COUNT saved runs'
+// press by press; with "season", a folder of 200 games and 1,000 other files:
+// the press of 通算集計 to its painted totals, a change of a check, team,
+// category or view to the totals painted, and player presses while the folder
+// is read and not. "journals DIR COUNT EVENTS" only writes COUNT saved runs'
 // journals of EVENTS events each into DIR.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QTableView>
 #include <QThread>
 #include <algorithm>
 #include <functional>
@@ -17,6 +22,7 @@
 #include <vector>
 
 #include "app/journal_folder.h"
+#include "export/export.h"
 #include "bench/probe_common.h"
 #include "journal/journal.h"
 #if __has_include("ui/continuation.h")
@@ -29,6 +35,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/Unit6.h"
+#include "ui/Unit7.h"
 #include "ui/grid_view.h"
 #include "ui/application.h"
 
@@ -71,7 +78,8 @@ void StartGame() {
 
 // Presses alternate between two sides of one choice, so that both see the
 // same machine: the press handled, and the item-2 picker painted.
-void AlternatePresses(const char* first, const char* second, const std::function<void(bool)>& side) {
+void AlternatePresses(const char* first, const char* second, const std::function<void(bool)>& side,
+                      const std::function<void(bool)>& justBefore = {}) {
   Times a, b;
   for (int i = 0; i < 60; ++i) {
     const bool isFirst = i % 2 == 0;
@@ -80,6 +88,7 @@ void AlternatePresses(const char* first, const char* second, const std::function
     Times& times = isFirst ? a : b;
     FirstPaint painted(false);
     Form3->installEventFilter(&painted);
+    if (justBefore) justBefore(isFirst);
     QElapsedTimer t;
     t.start();
     Form2->button(1 + i % 16)->click();
@@ -142,6 +151,132 @@ void MeasureTally() {
     else
       Form6->hide();
   });
+}
+
+// The totals painted once the folder's games are in: a paint while it is
+// still being read shows the last read's.
+class TotalsPainted : public QObject {
+ public:
+  bool painted = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !Form7->reading() && Form7->StringGrid2->model()->rowCount() > 0)
+      painted = true;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+// The longest the screen thread was held by one turn of its event loop
+// while the totals came, the press itself apart.
+double g_longestTurnMs = 0;
+
+double UntilTotalsPainted(const std::function<void()>& act) {
+  TotalsPainted painted;
+  Form7->StringGrid2->viewport()->installEventFilter(&painted);
+  QElapsedTimer t, turn;
+  t.start();
+  act();
+  g_longestTurnMs = 0;
+  while (!painted.painted && t.elapsed() < 5000) {
+    turn.start();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    g_longestTurnMs = std::max(g_longestTurnMs, static_cast<double>(turn.nsecsElapsed()) / 1e6);
+  }
+  Form7->StringGrid2->viewport()->removeEventFilter(&painted);
+  return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// 200 games of データ保存, each with teams and rosters of its own drawn from
+// a league of 12 teams and 60 players, and 1,000 other files beside them.
+void WriteSeason(const QString& folder, int games, int others) {
+  QDir().mkpath(folder);
+  QDir::setCurrent(folder);
+  for (int e = 0; e < 300; ++e) {
+    Rec().EnterItem1(1 + e % 2, 1 + e % 16, "P");
+    Rec().EnterItem2(1 + e % 10, "L");
+    Rec().EnterItem3(1 + e % 7, "L");
+  }
+  for (int g = 0; g < games; ++g) {
+    Sheet().StringGrid1.setCell(1, 1, "T" + std::to_string(g % 12));
+    Sheet().StringGrid1.setCell(3, 1, "T" + std::to_string((g + 5) % 12));
+    for (int p = 1; p <= 16; ++p) {
+      Sheet().StringGrid1.setCell(1, p + 1, "P" + std::to_string((g * 3 + p) % 60));
+      Sheet().StringGrid1.setCell(3, p + 1, "P" + std::to_string((g * 7 + p) % 60));
+    }
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "g%03d_", g);
+    Sheet().setEdit(21, prefix);
+    kiroku::SaveResults(Sheet(), Rec());
+  }
+  for (int i = 0; i < others; ++i) {
+    QFile f(QStringLiteral("note%1.txt").arg(i, 4, 10, QLatin1Char('0')));
+    if (!f.open(QIODevice::WriteOnly) || f.write("x\r\n") < 0) std::exit(1);
+  }
+}
+
+void MeasureSeason() {
+  StartGame();
+  const QString folder = QDir::temp().filePath(QStringLiteral("kiroku-season-%1").arg(QCoreApplication::applicationPid()));
+  WriteSeason(folder, 200, 1000);
+  Form7->setFolder(folder);
+  std::vector<double> open, held;
+  for (int i = 0; i < 11; ++i) {
+    Form7->hide();
+    Form1->activateWindow();
+    Settle(100);
+    open.push_back(UntilTotalsPainted([] { Form1->button(6)->click(); }));
+    held.push_back(g_longestTurnMs);
+  }
+  std::printf("season games %d\n", Form7->StringGrid1->model()->rowCount());
+  Print("season_press_to_totals_painted_ms 200 games, 1000 other files", open);
+  Print("season_screen_thread_longest_turn_ms meanwhile", held);
+  Settle(200);
+  auto* games = Form7->StringGrid1->model();
+  const std::pair<const char*, std::function<void(int)>> changes[] = {
+      {"check   ", [games](int i) {
+         const QModelIndex at = games->index(i / 2 % 200, 0);
+         games->setData(at, i % 2 ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+       }},
+      {"team    ", [](int i) { Form7->ComboBox1->setCurrentIndex((i + 1) % 2); }},
+      {"category", [](int i) { Form7->ComboBox2->setCurrentIndex((i + 1) % 2); }},
+      {"view    ", [](int i) { Form7->ComboBox3->setCurrentIndex((i + 1) % 2); }},
+  };
+  for (const auto& [what, change] : changes) {
+    std::vector<double> ms;
+    for (int i = 0; i < 40; ++i) {
+      ms.push_back(UntilTotalsPainted([&] { change(i); }));
+      Settle(20);
+    }
+    Print((std::string("season_change_to_totals_painted_ms ") + what).c_str(), ms);
+  }
+  // Excel に保存 for the team in most games, the save choice answered at once.
+  const QString book = QDir(folder).filePath(QStringLiteral("season.xlsx"));
+  SetSaveChoice([book](QWidget*, const QString&) { return book; });
+  Form7->ComboBox1->setCurrentIndex(0);
+  std::vector<double> written;
+  for (int i = 0; i < 5; ++i) {
+    QElapsedTimer t;
+    t.start();
+    Form7->button(3)->click();
+    written.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+  }
+  SetSaveChoice({});
+  Print("season_workbook_written_ms 200 games", written);
+  std::printf("season workbook bytes %lld, %d sheets of categories\n", static_cast<long long>(QFileInfo(book).size()),
+              Form7->ComboBox2->count());
+  int overlapped = 0;
+  AlternatePresses(
+      "season reading    ", "season not reading", [](bool) {},
+      [&](bool reading) {
+        if (!reading) return;
+        Form7->FollowSave();
+        QThread::msleep(5);  // the reading well under way
+        overlapped += Form7->reading();
+      });
+  std::printf("season presses while reading %d of 30\n", overlapped);
+  Form7->hide();
+  QDir(folder).removeRecursively();
 }
 
 // A run's journal: the sheet filled, 入力切替, スタート, then the events, the
@@ -239,6 +374,7 @@ int main(int argc, char** argv) {
   int rc = QApplication::exec();
   if (mode == "press") MeasurePresses();
   if (mode == "tally") MeasureTally();
+  if (mode == "season") MeasureSeason();
 #ifdef KIROKU_PROBE_CONTINUES
   if (mode == "continue") MeasureContinuing(argc > 2 ? std::atoi(argv[2]) : 2000);
 #endif

@@ -3,6 +3,9 @@
 # with one button, and the time from a player press to the item-2 picker
 # with the journal and without it and with the 集計 screen open and closed
 # (presses alternate, in one run), the 集計 screen's update at 2,000 events,
+# 通算集計 over a folder of 200 games (its press, the screen thread's longest
+# turn meanwhile, a change of a choice, its workbook, and player presses
+# while it reads the folder and not, alternated),
 # on a real X server (Xvfb), and the time to continue a run of 2,000 events.
 # JOURNALS=N also starts kiroku with a journal folder of N saved runs of
 # EVENTS (2,000) events each, none of them to offer; BASELINE=dir also starts
@@ -59,4 +62,5 @@ done
 export XDG_DATA_HOME=$work/data0
 "$(probe "$build" kiroku_probe)" press | grep press
 "$(probe "$build" kiroku_probe)" tally | grep -E "tally|press"
+"$(probe "$build" kiroku_probe)" season | grep -E "season"
 "$(probe "$build" kiroku_probe)" continue 2000 | grep continue || true  # builds without continuing print nothing

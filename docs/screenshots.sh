@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots as an operator sees the screens: kiroku on
 # Xvfb (with openbox for title bars when it is installed), a sample game's
-# setup read back with "Back Up", and a few events recorded with the mouse.
+# setup read back with "Back Up", a few events recorded with the mouse, and
+# three games saved for 通算集計.
 # Usage: docs/screenshots.sh [build dir]   (needs xvfb, xdotool, imagemagick)
 set -euo pipefail
 docs=$(cd "$(dirname "$0")" && pwd)
@@ -56,4 +57,21 @@ sleep 1
 framed $rec recording-screen.png
 click $rec 512 508          # 集計
 framed 集計 tally-screen.png
-echo "saved $docs/setup-sheet.png, $docs/recording-screen.png and $docs/tally-screen.png"
+
+# Three games saved a week apart, for 通算集計 to add up.
+xdotool windowraise "$(window $rec)"
+click $rec 644 508          # 画面切り替え
+click $sheet 552 448        # データ保存
+for prefix in 20261215_ 20261222_; do
+  typein $sheet 420 450 "$prefix"
+  click $sheet 412 512      # 入力切替
+  play 1 2 1 2
+  play 2 6 2 1
+  play 1 3 5 3
+  click $rec 644 508        # 画面切り替え
+  click $sheet 552 448      # データ保存
+done
+click $sheet 672 512        # 通算集計
+sleep 2                     # the folder is read on its own thread
+framed 通算集計 season-screen.png
+echo "saved $docs/setup-sheet.png, $docs/recording-screen.png, $docs/tally-screen.png and $docs/season-screen.png"

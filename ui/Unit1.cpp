@@ -14,6 +14,7 @@
 #include "ui/quit_watch.h"
 #include "ui/screens.h"
 #include "ui/Unit6.h"
+#include "ui/Unit7.h"
 
 namespace kiroku::ui {
 
@@ -66,18 +67,20 @@ TForm1::TForm1() : KForm("Form1", QStringLiteral("データ入力"), 160, 89, 77
   QPushButton* results = addButton(4, QStringLiteral("データ保存"), 504, 424, 97, 49);
   Cp932LineEdit* prefix = addEdit(21, this, 360, 440, 121);
   QPushButton* quit = addButton(5, QStringLiteral("終了"), 624, 424, 97, 49);
+  QPushButton* season = addButton(6, QStringLiteral("通算集計"), 624, 488, 97, 49);
   // Edit22 and the three layout grids of the exports are values of the
   // sheet only: nothing of them is ever shown.
 
   QList<QWidget*> tabs{StringGrid1, copy};
   for (int k = 1; k <= 20; ++k) tabs << edits_[k];
-  SetTabChain(tabs << toRecording << backup << results << prefix << quit);
+  SetTabChain(tabs << toRecording << backup << results << prefix << quit << season);
 
   connect(copy, &QPushButton::clicked, this, &TForm1::Button1Click);
   connect(toRecording, &QPushButton::clicked, this, &TForm1::Button2Click);
   connect(backup, &QPushButton::clicked, this, &TForm1::Button3Click);
   connect(results, &QPushButton::clicked, this, &TForm1::Button4Click);
   connect(quit, &QPushButton::clicked, this, &TForm1::Button5Click);
+  connect(season, &QPushButton::clicked, this, &TForm1::Button6Click);
 
   QTimer* startup = addTimer(1, 1);
   connect(startup, &QTimer::timeout, this, &TForm1::Timer1Timer);  // started once the sheet is drawn
@@ -127,8 +130,10 @@ void TForm1::Button3Click() {
 }
 void TForm1::Button4Click() {
   Guarded([] { SaveResults(Sheet(), Rec()); });
+  if (Form7) Form7->FollowSave();  // what was saved, or as far as it got
 }
 void TForm1::Button5Click() { close(); }
+void TForm1::Button6Click() { Form7->Open(); }
 void TForm1::Timer1Timer() {
   WarnIfFolderKeepsNoFiles(timer(1));
   TidyJournals();

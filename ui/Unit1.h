@@ -23,6 +23,7 @@ class TForm1 : public KForm {
   void Button3Click();  // データ登録
   void Button4Click();  // データ保存
   void Button5Click();  // 終了
+  void Button6Click();  // 通算集計
   void Timer1Timer();
 
   GridView* StringGrid1 = nullptr;

@@ -8,6 +8,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/Unit6.h"
+#include "ui/Unit7.h"
 #include "ui/continuation.h"
 
 namespace kiroku::ui {
@@ -31,9 +32,11 @@ void CreateForms() {
   new TForm4;
   new TForm5;
   new TForm6;
+  new TForm7;
 }
 
 void DestroyForms() {
+  delete Form7;
   delete Form6;
   delete Form5;
   delete Form4;

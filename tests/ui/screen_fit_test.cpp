@@ -12,6 +12,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/Unit6.h"
+#include "ui/Unit7.h"
 #include "ui/application.h"
 #include "ui/cp932.h"
 #include "ui/folder_warning.h"
@@ -98,7 +99,7 @@ class ScreenFitTest : public QObject {
   // it fits at all: run on the offscreen screen and again at a display scale
   // that makes the screens larger than it.
   void everyScreenAndButtonLiesInTheWorkArea() {
-    QWidget* forms[] = {Form1, Form2, Form3, Form4, Form5, Form6};
+    QWidget* forms[] = {Form1, Form2, Form3, Form4, Form5, Form6, Form7};
     for (QWidget* form : forms) {
       const QSize designed = form->size();
       form->show();

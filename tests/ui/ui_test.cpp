@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
+#include <array>
 
 #include "files/platform_file.h"
 #include "journal/journal.h"
@@ -17,6 +18,7 @@
 #include "ui/Unit4.h"
 #include "ui/Unit5.h"
 #include "ui/Unit6.h"
+#include "ui/Unit7.h"
 #include "ui/application.h"
 #include "ui/continuation.h"
 #include "ui/journal_warning.h"
@@ -92,6 +94,25 @@ QMessageBox* ShownBox() {
   return nullptr;
 }
 
+
+// The tab-focusable controls of a form, in tab order from the one given.
+QStringList TabChain(QWidget* first) {
+  QStringList names;
+  for (QWidget* w = first; names.isEmpty() || w != first; w = w->nextInFocusChain())
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(first->window())) names << w->objectName();
+  return names;
+}
+
+// Cells joined by TAB, rows ended by CR LF: the copy of a table, CP932.
+Text Rows(std::initializer_list<std::initializer_list<const char*>> rows) {
+  Text text;
+  for (const auto& row : rows) {
+    for (const char* const& cell : row) text += (&cell == row.begin() ? "" : "\t") + Text(cell);
+    text += "\r\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 class UiTest : public QObject {
@@ -140,6 +161,33 @@ class UiTest : public QObject {
     CreateForms();
     AttachJournal(Sheet(), Rec(), &next);
     Form1->show();
+  }
+
+  // A game saved in a run of its own: the teams and players on the sheet
+  // (team 1 at column 0, team 2 at 2), the events as button numbers.
+  void savedGame(const QString& prefix, const QStringList& team1, const QStringList& team2,
+                 std::initializer_list<std::array<int, 3>> events) {
+    DestroyForms();
+    CreateForms();
+    Form1->show();
+    QTRY_VERIFY(Form5->isVisible());
+    Form5->close();
+    fillSheet();
+    auto* grid = Form1->StringGrid1->model();
+    for (int p = 0; p < team1.size() || p < team2.size(); ++p) {
+      if (p < team1.size()) grid->setData(grid->index(p, 0), team1[p]);
+      if (p < team2.size()) grid->setData(grid->index(p, 2), team2[p]);
+    }
+    toRecording();
+    Click(Form2, 33);
+    for (const auto& [player, item2, item3] : events) {
+      Click(Form2, player);
+      Click(Form3, item2);
+      Click(Form4, item3);
+    }
+    Form1->edit(21)->setText(QString());
+    Type(Form1->edit(21), prefix);
+    Click(Form1, 4);
   }
   QStringList retired_, asked_, warnings_;
 
@@ -777,6 +825,136 @@ class UiTest : public QObject {
       }
       QCOMPARE(Hex(copied), Hex(expected));
     }
+  }
+  // Every control of 通算集計 where it belongs, and the sheet's button to it
+  // last in the sheet's tab order with nothing else moved.
+  void theSeasonScreenAndItsButtonAreLaidOut() {
+    const struct {
+      const char* name;
+      QRect place;
+      QString text;
+    } controls[] = {{"Label1", {8, 12, 0, 0}, "フォルダー"},       {"Edit1", {80, 8, 520, 20}, {}},
+                    {"Button1", {608, 4, 97, 28}, "フォルダー…"},  {"StringGrid1", {8, 40, 768, 161}, {}},
+                    {"ComboBox1", {8, 212, 200, 24}, {}},          {"ComboBox2", {216, 212, 160, 24}, "合計"},
+                    {"ComboBox3", {384, 212, 120, 24}, "回数"},    {"Button2", {520, 208, 97, 32}, "コピー"},
+                    {"Button3", {624, 208, 113, 32}, "Excel に保存"}, {"StringGrid2", {8, 248, 768, 305}, {}}};
+    for (const auto& c : controls) {
+      auto* w = Form7->findChild<QWidget*>(c.name);
+      QVERIFY2(w && w->pos() == c.place.topLeft() && (c.place.width() == 0 || w->size() == c.place.size()), c.name);
+      QString text = c.text;
+      if (auto* b = qobject_cast<QPushButton*>(w)) text = b->text();
+      if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+      if (auto* box = qobject_cast<QComboBox*>(w)) text = box->currentText();
+      QCOMPARE(text, c.text);
+    }
+    QCOMPARE(Form7->windowTitle(), QStringLiteral("通算集計"));
+    QCOMPARE(Form7->outerFrame().size(), QSize(800, 600));
+    QVERIFY(!Form7->isVisible() && Form7->Edit1->isReadOnly());
+    QCOMPARE(Form7->Edit1->text(), QDir::toNativeSeparators(QDir::currentPath()));
+    QCOMPARE(TabChain(Btn(Form7, 1)), QStringList({"Button1", "StringGrid1", "ComboBox1", "ComboBox2", "ComboBox3",
+                                                   "Button2", "Button3", "StringGrid2"}));
+    QCOMPARE(Btn(Form1, 6)->geometry(), QRect(624, 488, 97, 49));
+    QCOMPARE(Btn(Form1, 6)->text(), QStringLiteral("通算集計"));
+    QCOMPARE(Btn(Form1, 6)->font(), Form1->font());
+    QCOMPARE(Btn(Form1, 5)->geometry(), QRect(624, 424, 97, 49));
+    const QStringList sheet = TabChain(Form1->StringGrid1);
+    QCOMPARE(sheet.mid(sheet.size() - 3), QStringList({"Edit21", "Button5", "Button6"}));
+  }
+
+  // 通算集計 through the real forms over games written by データ保存: the
+  // checks kept across reads, team, category and view, copy and workbook,
+  // and a picker left in front.
+  void theSeasonScreenAddsUpTheSavedGames() {
+    // 東 and 西 on either side with other rosters, and a game whose list file is not one.
+    savedGame("a", {"東", "佐藤", "鈴木"}, {"西", "高橋"}, {{1, 1, 1}, {2, 2, 2}, {17, 1, 1}});
+    savedGame("b", {"西", "高橋"}, {"東", "佐藤", "田中"}, {{17, 1, 1}, {18, 2, 1}, {1, 2, 2}});
+    testing::WriteFileBytes("ctable.xls", testing::ReadFileBytes("atable.xls"));
+    testing::WriteFileBytes("clist.xls", "x\r\n");
+    Click(Form2, 1);  // opened while an item is being picked: the picker keeps the front
+    QTRY_COMPARE(QApplication::activeWindow(), Form3);
+    Click(Form1, 6);
+    auto* games = Form7->StringGrid1->model();
+    QTRY_COMPARE(games->rowCount(), 3);
+    QCOMPARE(QApplication::activeWindow(), Form3);
+    Click(Form3, 11);
+    Form7->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), Form7);
+    QCOMPARE(Cell(Form7->StringGrid1, 1, 2) + Cell(Form7->StringGrid1, 2, 2) + Cell(Form7->StringGrid1, 3, 2), QStringLiteral("abc"));
+    QCOMPARE(Hex(ToCp932(Cell(Form7->StringGrid1, 2, 3) + Cell(Form7->StringGrid1, 2, 4))), Hex("\x90\xbc\x93\x8c"));
+    QCOMPARE(Hex(ToCp932(Cell(Form7->StringGrid1, 3, 5))),  // 一覧表の形ではありません, greyed and no check
+             Hex("\x88\xea\x97\x97\x95\x5c\x82\xcc\x8c\x60\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1"));
+    QVERIFY(games->flags(games->index(2, 0)) == Qt::NoItemFlags && !games->index(2, 0).data(Qt::CheckStateRole).isValid());
+
+    // 東 and 西 in two games each: 東 first, from the oldest game's team 1.
+    QCOMPARE(Hex(ToCp932(Form7->ComboBox1->itemText(0))), Hex("\x93\x8c"));
+    QCOMPARE(Form7->ComboBox1->count() * 10 + Form7->ComboBox2->count(), 23);  // 合計, 右, 左
+    const char *sato = "\x8d\xb2\x93\xa1", *suzuki = "\x97\xe9\x96\xd8", *tanaka = "\x93\x63\x92\x86",
+               *total = "\x8d\x87\x8c\x76", *played = "\x8e\x8e\x8d\x87\x90\x94",
+               *shoot = "\x83\x56\x83\x85\x81\x5b\x83\x67", *pass = "\x83\x70\x83\x58";
+    const Text counts = Rows({{total, played, shoot, pass, total}, {sato, "2", "2", "0", "2"},
+                              {suzuki, "1", "0", "1", "1"}, {tanaka, "1", "0", "1", "1"}, {total, "2", "2", "2", "4"}});
+    Form7->StringGrid2->setFocus();  // Ctrl+C copies the whole table, not the grid's current cell
+    QTest::keyClick(Form7->StringGrid2, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), FromCp932(counts));
+    // Each view, told by its totals row; 割合 only for a category, and 合計 brings 回数 back.
+    const struct {
+      int category, view, views;
+      Text last;
+    } choices[] = {{0, 1, 2, Rows({{total, "2", "1.0", "1.0", "2.0"}})},
+                   {1, 2, 3, Rows({{total, "2", "100.0%", "50.0%", "75.0%"}})},  // 右: 2 of 2, 1 of 2, 3 of 4
+                   {0, -1, 2, Rows({{total, "2", "2", "2", "4"}})}};
+    for (const auto& c : choices) {
+      Form7->ComboBox2->setCurrentIndex(c.category);
+      if (c.view >= 0) Form7->ComboBox3->setCurrentIndex(c.view);
+      QCOMPARE(Form7->ComboBox3->count(), c.views);
+      Click(Form7, 2);  // コピー
+      QVERIFY(QGuiApplication::clipboard()->text().endsWith(FromCp932(c.last)));
+    }
+    // Game a left out with a click: 西 is now first, 東 stays chosen, and 鈴木 goes.
+    QTest::mouseClick(Form7->StringGrid1->viewport(), Qt::LeftButton, {},
+                      Form7->StringGrid1->visualRect(games->index(0, 0)).center());
+    QCOMPARE(Form7->ComboBox1->currentIndex(), 1);
+    Click(Form7, 2);
+    QCOMPARE(QGuiApplication::clipboard()->text(), FromCp932(Rows({{total, played, shoot, pass, total},
+                                                                   {sato, "1", "1", "0", "1"},
+                                                                   {tanaka, "1", "0", "1", "1"},
+                                                                   {total, "1", "1", "1", "2"}})));
+    // データ保存 while shown reads again: the new game checked, a still not;
+    // so too after another folder and one that cannot be read.
+    Form1->edit(21)->setText(QString());
+    Type(Form1->edit(21), QStringLiteral("d"));
+    Click(Form1, 4);
+    QTRY_COMPARE(games->rowCount(), 4);
+    const QString here = QDir::currentPath();
+    SetFolderChoice([](QWidget*, const QString&) { return QStringLiteral("gone"); });
+    Click(Form7, 1);
+    SetFolderChoice({});
+    QTRY_COMPARE(games->rowCount(), 1);
+    QVERIFY(ToCp932(Cell(Form7->StringGrid1, 1, 5)).starts_with("\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1"));  // 読めません
+    QVERIFY(!Btn(Form7, 2)->isEnabled() && !Btn(Form7, 3)->isEnabled());
+    Form7->hide();
+    Form7->setFolder(here);
+    Click(Form1, 6);
+    QTRY_COMPARE(games->rowCount(), 4);
+    QCOMPARE(Cell(Form7->StringGrid1, 4, 2), QStringLiteral("d"));
+    QCOMPARE(games->index(0, 0).data(Qt::CheckStateRole).toInt() * 10 + games->index(3, 0).data(Qt::CheckStateRole).toInt(),
+             Qt::Unchecked * 10 + Qt::Checked);
+
+    // Excel に保存: offered in the folder under the team's name; a place it
+    // cannot write shows the error box and leaves nothing.
+    QString offered;
+    for (const QString& to : {QStringLiteral("nowhere/x.xlsx"), QStringLiteral("season.xlsx")}) {
+      SetSaveChoice([&](QWidget*, const QString& start) {
+        offered = start;
+        return to;
+      });
+      Click(Form7, 3);
+    }
+    SetSaveChoice({});
+    QCOMPARE(Hex(ToCp932(offered)), Hex(ToCp932(here) + "/\x92\xca\x8e\x5a\x8f\x57\x8c\x76\x5f\x93\x8c\x2e\x78\x6c\x73\x78"));
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY(!QDir(QStringLiteral("nowhere")).exists());
+    QCOMPARE(testing::ReadFileBytes("season.xlsx").substr(0, 2), std::string("PK"));
   }
 };
 
