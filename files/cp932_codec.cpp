@@ -40,4 +40,38 @@ std::string Utf8(std::u16string_view text) {
   return out;
 }
 
+std::u16string Utf16(std::string_view utf8, bool* ok) {
+  if (ok) *ok = true;
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3 : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+    char32_t c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
+    bool good = n > 0 && i + n <= utf8.size();
+    for (std::size_t k = 1; good && k < n; ++k) {
+      const auto t = static_cast<unsigned char>(utf8[i + k]);
+      good = (t & 0xC0) == 0x80;
+      c = c << 6 | (t & 0x3F);
+    }
+    // Too long a form, a surrogate, or past the last character.
+    if (good && ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c < 0xE000)))
+      good = false;
+    if (!good) {
+      if (ok) *ok = false;
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += n;
+  }
+  return out;
+}
+
 }  // namespace kiroku::codec

@@ -30,5 +30,8 @@ std::u16string DecodeEach(std::string_view bytes, bool* ok,
 
 // UTF-16 as UTF-8, for names and messages outside the screens.
 std::string Utf8(std::u16string_view text);
+// UTF-8 as UTF-16, for the names that a folder lists; ok turns false for
+// bytes that are no UTF-8 (they come out as U+FFFD).
+std::u16string Utf16(std::string_view utf8, bool* ok = nullptr);
 
 }  // namespace kiroku::codec

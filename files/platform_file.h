@@ -66,6 +66,11 @@ void CreateStep();
 class ReplacingFile {
  public:
   explicit ReplacingFile(const Text& cp932Name);
+  // The same for a UTF-8 path, as the system's folder and save choices give them.
+  struct Utf8Path {
+    const std::string& path;
+  };
+  explicit ReplacingFile(Utf8Path path);
   ~ReplacingFile();  // removes the temporary unless committed
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -75,6 +80,7 @@ class ReplacingFile {
   void discard();
 
  private:
+  void open(const NativeName& name);
   struct State;
   std::unique_ptr<State> s_;
 };
@@ -134,6 +140,31 @@ bool Remove(const std::string& path);
 bool ReadAll(const std::string& path, std::string& bytes);
 // Up to size bytes from offset on; fewer at the file's end.
 bool ReadRange(const std::string& path, std::int64_t offset, std::size_t size, std::string& bytes);
+
+// ---------------------------------------------------------------- folders of the operator's files
+
+// Paths here are UTF-8 as well; the names found in them are matched against
+// the CP932 names that the program writes.
+
+// The plain files in a folder: 0, or the operator's code when the folder
+// cannot be read.
+int ListFolder(const std::string& folder, std::vector<Entry>& entries);
+
+// A file's first bytes, at most limit of them: 0, or the operator's code
+// when it cannot be read (held open by another program included).
+int ReadHead(const std::string& path, std::size_t limit, std::string& bytes);
+
+// The name that ListFiles shows for the file that a CP932 name makes here;
+// IoError(3) when the name cannot be made.
+std::string ListedName(const Text& cp932Name);
+
+// A moment (seconds since 1970 UTC) in local time, as "yyyy/mm/dd hh:mm".
+std::string LocalMinute(std::int64_t seconds);
+
+// A new empty file of a name of its own in the folder of a UTF-8 path, for
+// work that writes by name before the result takes its place; its UTF-8 path.
+// Throws IoError with the code of the failure.
+std::string NewTemporaryBeside(const std::string& utf8Path);
 
 // The name parts of this run: its local start time as "YYYYMMDD-HHMMSS", and
 // the process id.

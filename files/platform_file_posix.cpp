@@ -220,8 +220,15 @@ struct ReplacingFile::State {
   int fd = -1;
 };
 
-ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>()) {
-  s_->target = FollowLinks(ToNativeName(cp932Name));
+ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>()) { open(ToNativeName(cp932Name)); }
+
+ReplacingFile::ReplacingFile(Utf8Path path) : s_(std::make_unique<State>()) {
+  if (path.path.empty() || path.path.find('\0') != std::string::npos) throw IoError(3);
+  open(path.path);
+}
+
+void ReplacingFile::open(const NativeName& name) {
+  s_->target = FollowLinks(name);
   const std::string& target = s_->target;
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
@@ -446,5 +453,70 @@ std::string LocalStamp() {
 }
 
 long ProcessId() { return static_cast<long>(::getpid()); }
+
+// ---------------------------------------------------------------- folders of the operator's files
+
+int ListFolder(const std::string& folder, std::vector<Entry>& entries) {
+  entries.clear();
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return OpenFailureCode(errno, folder + "/.");
+  const int fd = ::dirfd(dir);
+  for (;;) {
+    errno = 0;
+    const dirent* e = ::readdir(dir);
+    if (!e) {
+      const int err = errno;
+      ::closedir(dir);
+      return err == 0 ? 0 : ReadCode(err);
+    }
+    struct stat st {};
+    if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    entries.push_back({e->d_name, static_cast<std::int64_t>(st.st_mtime), static_cast<std::int64_t>(st.st_size)});
+  }
+}
+
+int ReadHead(const std::string& path, std::size_t limit, std::string& bytes) {
+  bytes.clear();
+  const int fd = OpenForReading(path);
+  if (fd < 0) return OpenFailureCode(errno, path);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return 5;
+  }
+  bytes.resize(limit);
+  std::size_t got = 0;
+  int err = 0;
+  while (got < limit) {
+    const ssize_t n = ::read(fd, bytes.data() + got, limit - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) err = errno;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return err == 0 ? 0 : ReadCode(err);
+}
+
+std::string ListedName(const Text& cp932Name) { return ToNativeName(cp932Name); }
+
+std::string LocalMinute(std::int64_t seconds) {
+  const auto t = static_cast<std::time_t>(seconds);
+  std::tm tm {};
+  ::localtime_r(&t, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min);
+  return buf;
+}
+
+std::string NewTemporaryBeside(const std::string& utf8Path) {
+  std::string name = FolderOf(utf8Path) + "/.kiroku-XXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) throw IoError(OpenFailureCode(errno, utf8Path));
+  ::close(fd);
+  return name;
+}
 
 }  // namespace kiroku::platform

@@ -18,6 +18,25 @@ namespace kiroku::platform {
 
 namespace {
 
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int size = static_cast<int>(utf8.size());
+  const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), n);
+  return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), n, nullptr, nullptr);
+  utf8.resize(static_cast<std::size_t>(n - 1));
+  return utf8;
+}
+
 [[noreturn]] void ThrowLastError() { throw IoError(CodeFromPlatformError(::GetLastError())); }
 
 // The folder part of a name, with its separator ("" for the working directory).
@@ -307,8 +326,15 @@ struct ReplacingFile::State {
   DWORD keepAttributes = 0;  // of the file being replaced
 };
 
-ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>()) {
-  const std::wstring name = ToNativeName(cp932Name);
+ReplacingFile::ReplacingFile(const Text& cp932Name) : s_(std::make_unique<State>()) { open(ToNativeName(cp932Name)); }
+
+ReplacingFile::ReplacingFile(Utf8Path path) : s_(std::make_unique<State>()) {
+  const std::wstring wide = Wide(path.path);
+  if (wide.empty()) throw IoError(3);
+  open(LongForm(wide));
+}
+
+void ReplacingFile::open(const NativeName& name) {
   WIN32_FILE_ATTRIBUTE_DATA old{};
   const bool exists = ::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &old) != 0;
   const DWORD attributes = exists ? old.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
@@ -439,25 +465,6 @@ void ReadingFile::close() {
 // ---------------------------------------------------------------- the program's own files
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size = static_cast<int>(utf8.size());
-  const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), n);
-  return wide;
-}
-
-std::string Utf8(const wchar_t* wide) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return std::string();
-  std::string utf8(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), n, nullptr, nullptr);
-  utf8.resize(static_cast<std::size_t>(n - 1));
-  return utf8;
-}
 
 class Win32AppendFile : public AppendFile {
  public:
@@ -598,5 +605,79 @@ std::string LocalStamp() {
 }
 
 long ProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
+
+// ---------------------------------------------------------------- folders of the operator's files
+
+int ListFolder(const std::string& folder, std::vector<Entry>& entries) {
+  entries.clear();
+  const std::wstring wide = Wide(folder);
+  if (wide.empty()) return 3;
+  WIN32_FIND_DATAW found{};
+  const HANDLE h = ::FindFirstFileW((LongForm(wide) + L"\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD err = ::GetLastError();
+    return err == ERROR_FILE_NOT_FOUND ? 0 : CodeFromPlatformError(err);  // a drive's empty root
+  }
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::int64_t size = (static_cast<std::int64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entries.push_back({Utf8(found.cFileName), UnixSeconds(found.ftLastWriteTime), size});
+  } while (::FindNextFileW(h, &found));
+  const DWORD err = ::GetLastError();
+  ::FindClose(h);
+  return err == ERROR_NO_MORE_FILES ? 0 : CodeFromPlatformError(err);
+}
+
+int ReadHead(const std::string& path, std::size_t limit, std::string& bytes) {
+  bytes.clear();
+  const std::wstring wide = Wide(path);
+  if (wide.empty()) return 3;
+  // Excel holds the file it shows without read sharing: that is its code, 32.
+  const HANDLE h = OpenForReading(LongForm(wide), FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+  if (h == INVALID_HANDLE_VALUE) return CodeFromPlatformError(::GetLastError());
+  bytes.resize(limit);
+  std::size_t got = 0;
+  DWORD err = ERROR_SUCCESS;
+  while (got < limit) {
+    const std::size_t want = limit - got > (1u << 30) ? (1u << 30) : limit - got;
+    DWORD n = 0;
+    if (!::ReadFile(h, bytes.data() + got, static_cast<DWORD>(want), &n, nullptr)) {
+      err = ::GetLastError();
+      break;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  ::CloseHandle(h);
+  bytes.resize(got);
+  return err == ERROR_SUCCESS ? 0 : CodeFromPlatformError(err);
+}
+
+std::string ListedName(const Text& cp932Name) {
+  const std::wstring native = ToNativeName(cp932Name);
+  // A long working folder makes the name a full path: only its last part is listed.
+  return Utf8(native.c_str() + (native.find_last_of(L"\\/") + 1));
+}
+
+std::string LocalMinute(std::int64_t seconds) {
+  const std::int64_t ticks = seconds * 10000000LL + 116444736000000000LL;
+  FILETIME ft{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc{}, local{};
+  if (!::FileTimeToSystemTime(&ft, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04u/%02u/%02u %02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour,
+                local.wMinute);
+  return buf;
+}
+
+std::string NewTemporaryBeside(const std::string& utf8Path) {
+  const std::wstring wide = Wide(utf8Path);
+  if (wide.empty()) throw IoError(3);
+  std::wstring name;
+  const HANDLE h = CreateTemporary(FolderOf(wide), L"~kx", GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, name);
+  if (h == INVALID_HANDLE_VALUE) ThrowLastError();
+  ::CloseHandle(h);
+  return Utf8(name.c_str());
+}
 
 }  // namespace kiroku::platform

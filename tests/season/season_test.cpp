@@ -1,0 +1,223 @@
+#include "season/season.h"
+
+#include <array>
+#include <functional>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace kiroku::season {
+namespace {
+
+const Text kTotal = "\x8d\x87\x8c\x76";                                  // 合計
+const Text kGames = "\x8e\x8e\x8d\x87\x90\x94";                          // 試合数
+const Text kNoName = "\x81\x69\x96\xbc\x91\x4f\x82\xc8\x82\xb5\x81\x6a";  // （名前なし）
+const Text kNotList =                                                    // 一覧表の形ではありません
+    "\x88\xea\x97\x97\x95\x5c\x82\xcc\x8c\x60\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+// 集計表の形ではありません（N 行目）
+Text NotTable(int line) {
+  return "\x8f\x57\x8c\x76\x95\x5c\x82\xcc\x8c\x60\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x69" +
+         std::to_string(line) + " \x8d\x73\x96\xda\x81\x6a";
+}
+const Text kWide = "\x81\x40";  // the full-width space
+
+// One team's side of a game as the setup sheet had it; counts {player,
+// item 2, item 3, n}, all from 1.
+struct Side {
+  Text team;
+  std::vector<Text> players, item2, item3;
+  std::vector<std::array<int, 4>> counts;
+};
+
+using Grid = std::vector<std::vector<Text>>;  // [line from 1][cell from 1]
+
+struct GameSpec {
+  Side sides[2];
+  bool resaved = false;  // as a spreadsheet saves tab-separated text again
+  std::function<void(Grid& list, Grid& table)> edit;
+  Text refusal;
+};
+
+Text At(const std::vector<Text>& v, int n) { return n <= static_cast<int>(v.size()) ? v[n - 1] : Text(); }
+
+std::string Bytes(const Grid& grid, bool resaved) {
+  std::vector<std::string> lines;
+  for (std::size_t n = 1; n < grid.size(); ++n) {
+    std::size_t cells = grid[n].size() - 1;
+    if (resaved)
+      while (cells > 0 && grid[n][cells].empty()) --cells;
+    std::string line;
+    for (std::size_t j = 1; j <= cells; ++j) line += grid[n][j] + (resaved && j == cells ? "" : "\t");
+    lines.push_back(line);
+  }
+  if (resaved)
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  std::string out;
+  for (const auto& l : lines) out += l + (resaved ? "\n" : "\r\n");
+  return out;
+}
+
+// Both files as データ保存 lays them out: 300 lines of 10 cells, 900 of 15.
+std::pair<std::string, std::string> Files(const GameSpec& g) {
+  Grid list(301, std::vector<Text>(11)), table(901, std::vector<Text>(16));
+  const Text headers[] = {"'\x8e\x9e\x8a\xd4", "\x8d\x80\x96\xda\x31", "\x8d\x80\x96\xda\x32",
+                          "\x8d\x80\x96\xda\x33"};  // '時間 項目1 項目2 項目3
+  for (int t = 0; t < 2; ++t) {
+    const Side& s = g.sides[t];
+    list[1][1 + 5 * t] = s.team;
+    for (int c = 0; c < 4; ++c) list[2][1 + 5 * t + c] = headers[c];
+    int n[18][12][12] = {};
+    for (const auto& [p, i, k, v] : s.counts)
+      for (int pp : {p, 17})
+        for (int ii : {i, 11})
+          for (int kk : {k, 11}) n[pp][ii][kk] += v;
+    for (int k = 1; k <= 11; ++k) {
+      const int base = 209 * t + 19 * (k - 1);
+      table[base + 1][1] = k == 11 ? kTotal : At(s.item3, k);
+      for (int i = 1; i <= 10; ++i) table[base + 1][i + 1] = At(s.item2, i);
+      table[base + 1][12] = kTotal;
+      for (int p = 1; p <= 17; ++p) {
+        table[base + 1 + p][1] = p == 17 ? kTotal : At(s.players, p);
+        for (int i = 1; i <= 11; ++i) table[base + 1 + p][i + 1] = std::to_string(n[p][i][k]);
+      }
+    }
+  }
+  if (g.edit) g.edit(list, table);
+  return {Bytes(list, g.resaved), Bytes(table, g.resaved)};
+}
+
+// Expected tables: rows split by ";", cells by ","; {T} 合計, {G} 試合数, {N} （名前なし）.
+Text Expand(std::string s) {
+  for (const auto& [from, to] : {std::pair<std::string, Text>{"{T}", kTotal}, {"{G}", kGames}, {"{N}", kNoName}})
+    for (std::size_t at; (at = s.find(from)) != std::string::npos;) s.replace(at, from.size(), to);
+  return s;
+}
+
+std::string Show(const Season::Table& t) {
+  std::string out;
+  for (std::size_t r = 0; r < t.size(); ++r) {
+    for (std::size_t c = 0; c < t[r].size(); ++c) out += (c ? "," : "") + t[r][c];
+    out += r + 1 < t.size() ? ";" : "";
+  }
+  return out;
+}
+
+std::string Join(const std::vector<Text>& v) {
+  std::string out;
+  for (std::size_t i = 0; i < v.size(); ++i) out += (i ? "," : "") + v[i];
+  return out;
+}
+
+struct Case {
+  const char* name;
+  std::vector<GameSpec> games;  // oldest first
+  Text team;
+  const char* category;  // nullptr: 合計
+  View view;
+  std::string table, teams, categories;
+};
+
+const Side kT{"T", {"A", "B"}, {"x", "y"}, {"k1", "k2"}, {{1, 1, 1, 3}, {2, 2, 2, 2}}};
+const Side kU{"U", {"P", "Q"}, {"x", "y"}, {"k1", "k2"}, {{1, 1, 1, 9}}};
+
+void SetCell(Grid& g, int line, int cell, const Text& v) { g[line][cell] = v; }
+
+std::vector<GameSpec> Repeat(const GameSpec& g, int n) { return std::vector<GameSpec>(n, g); }
+
+std::vector<GameSpec> Cat(std::vector<GameSpec> a, const std::vector<GameSpec>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+const Case kCases[] = {
+    {"one game, team 1", {{{kT, kU}}}, "T", nullptr, View::Counts,
+     "{T},{G},x,y,{T};A,1,3,0,3;B,1,0,2,2;{T},1,3,2,5", "T,U", "k1,k2"},
+    {"the team on side 2 and rosters that differ",
+     {{{kT, kU}}, {{Side{"U", {"P"}, {"x"}, {"k1"}, {{1, 1, 1, 1}}}, Side{"T", {"C", "B"}, {"y", "z"}, {"k2"}, {{1, 2, 1, 4}, {2, 1, 1, 1}}}}}},
+     "T", nullptr, View::Counts,
+     "{T},{G},x,y,z,{T};A,1,3,0,0,3;B,2,0,3,0,3;C,1,0,0,4,4;{T},2,3,3,4,10", "T,U", "k1,k2"},
+    {"both sides the team: added, the game once",
+     {{{kT, Side{"T", {"B", "C"}, {"x"}, {"k2"}, {{1, 1, 1, 5}, {2, 1, 1, 1}}}}}}, "T", nullptr, View::Counts,
+     "{T},{G},x,y,{T};A,1,3,0,3;B,1,5,2,7;C,1,1,0,1;{T},1,9,2,11", "T", "k1,k2"},
+    {"most games first, ties by first appearance",
+     {{{kU, Side{"V", {}, {}, {}, {}}}}, {{Side{"W", {}, {}, {}, {}}, kT}}, {{kT, Side{"U", {}, {}, {}, {}}}}}, "T",
+     "k2", View::Counts, "k2,{G},x,y,{T};A,2,0,0,0;B,2,0,4,4;{T},2,0,4,4", "U,T,V,W", "k1,k2"},
+    {"trailing spaces and 81 40 trimmed, a trail byte 81 before 40 kept",
+     {{{Side{" T" + kWide, {"A ", kWide + "A", "\x83\x81\x40"}, {"x" + kWide, "x"}, {kWide + "k1 "},
+             {{1, 1, 1, 1}, {2, 2, 1, 2}, {3, 1, 1, 4}}},
+        kU}}},
+     "T", "k1", View::Counts, "k1,{G},x,{T};A,1,3,3;\x83\x81\x40,1,4,4;{T},1,7,7", "T,U", "k1"},
+    {"empty names and labels: （名前なし） with counts, else left out",
+     {{{Side{"T", {"A", "", "", "B"}, {"", "x", ""}, {"", "k2", ""}, {{2, 1, 1, 1}, {1, 2, 2, 2}}}, kU}}}, "T",
+     nullptr, View::Counts, "{T},{G},{N},x,{T};A,1,0,2,2;{N},1,1,0,1;B,1,0,0,0;{T},1,1,2,3", "T,U", "{N},k2"},
+    {"a name twice in one game is one row",
+     {{{Side{"T", {"A", "A"}, {"x", "x"}, {"k1", "k1"}, {{1, 1, 1, 1}, {2, 2, 2, 10}}}, kU}}}, "T", nullptr,
+     View::Counts, "{T},{G},x,{T};A,1,11,11;{T},1,11,11", "T,U", "k1"},
+    {"a spreadsheet's save reads the same", {{{kT, kU}, true}}, "T", nullptr, View::Counts,
+     "{T},{G},x,y,{T};A,1,3,0,3;B,1,0,2,2;{T},1,3,2,5", "T,U", "k1,k2"},
+    {"per game, halves up at .x5",
+     Cat(Repeat({{Side{"T", {"A", "B"}, {"x", "y"}, {"k1"}, {{1, 1, 1, 1}}}, kU}}, 2),
+         Repeat({{Side{"T", {"A"}, {"x", "y"}, {"k1"}, {{1, 2, 1, 5}}}, kU}}, 2)),
+     "T", nullptr, View::PerGame, "{T},{G},x,y,{T};A,4,0.5,2.5,3.0;B,2,0.0,0.0,0.0;{T},4,0.5,2.5,3.0", "T,U", "k1"},
+    {"per game, thirds and quarters",
+     Cat(Repeat({{Side{"T", {"A"}, {"x", "y", "z"}, {"k1"}, {{1, 1, 1, 1}, {1, 2, 1, 3}, {1, 3, 1, 5}}}, kU}}, 1),
+         Repeat({{Side{"T", {"A"}, {"x"}, {"k1"}, {}}, kU}}, 3)),
+     "T", nullptr, View::PerGame, "{T},{G},x,y,z,{T};A,4,0.3,0.8,1.3,2.3;{T},4,0.3,0.8,1.3,2.3", "T,U", "k1"},
+    {"share, halves up, empty at 0",
+     {{{Side{"T", {"A", "B"}, {"x", "y", "z"}, {"k1", "k2"},
+             {{1, 1, 1, 1}, {1, 1, 2, 15}, {1, 2, 1, 3}, {1, 2, 2, 13}, {2, 1, 2, 3}}},
+        kU}}},
+     "T", "k1", View::Share, "k1,{G},x,y,z,{T};A,1,6.3%,18.8%,,12.5%;B,1,0.0%,,,0.0%;{T},1,5.3%,18.8%,,11.4%", "T,U",
+     "k1,k2"},
+    {"share of one third", {{{Side{"T", {"A"}, {"x"}, {"k1", "k2"}, {{1, 1, 1, 1}, {1, 1, 2, 2}}}, kU}}}, "T", "k2",
+     View::Share, "k2,{G},x,{T};A,1,66.7%,66.7%;{T},1,66.7%,66.7%", "T,U", "k1,k2"},
+    {"refused games are left out", {{{kT, kU}}, {{kT, kU}, false, [](Grid& l, Grid&) { SetCell(l, 2, 3, "x"); }, kNotList}},
+     "T", nullptr, View::Counts, "{T},{G},x,y,{T};A,1,3,0,3;B,1,0,2,2;{T},1,3,2,5", "T,U", "k1,k2"},
+    {"list line 2 moved", {{{kT, kU}, false, [](Grid& l, Grid&) { l[2].erase(l[2].begin() + 1); }, kNotList}}, "T",
+     nullptr, View::Counts, "{T},{G},{T};{T},0,0", "", ""},
+    {"row 1 cell 12 of team 2's block 3", {{{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 248, 12, "x"); }, NotTable(248)}},
+     "T", nullptr, View::Counts, "{T},{G},{T};{T},0,0", "", ""},
+    {"row 18 cell 1", {{{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 18, 1, kTotal + " "); }, NotTable(18)}}, "T",
+     nullptr, View::Counts, "{T},{G},{T};{T},0,0", "", ""},
+    {"a count that is no whole number",
+     {{{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 22, 4, "1.5"); }, NotTable(22)},
+      {{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 23, 2, "1234567890"); }, NotTable(23)},
+      {{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 230, 2, "+1"); }, NotTable(230)},
+      {{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 3, 11, ""); }, NotTable(3)},
+      {{kT, kU}, false, [](Grid&, Grid& t) { SetCell(t, 2, 2, "-123456789"); }}},
+     "T", nullptr, View::Counts, "{T},{G},x,y,{T};A,1,-123456789,0,-123456789;B,1,0,2,2;{T},1,-123456789,2,-123456787",
+     "T,U", "k1,k2"},
+    {"a table file that ends early", {{{kT, kU}, true, [](Grid&, Grid& t) { t.resize(101); }, NotTable(101)}}, "T",
+     nullptr, View::Counts, "{T},{G},{T};{T},0,0", "", ""},
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class SeasonCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(SeasonCases, ReadsMatchesAndShows) {
+  const Case& c = GetParam();
+  std::vector<Game> games(c.games.size());
+  std::vector<const Game*> checked;
+  for (std::size_t n = 0; n < games.size(); ++n) {
+    const auto [list, table] = Files(c.games[n]);
+    ReadGame(list, table, games[n]);
+    EXPECT_EQ(games[n].refusal, c.games[n].refusal) << "game " << n;
+    checked.push_back(&games[n]);  // refused ones too: the season passes them over
+  }
+  const Season season(checked);
+  EXPECT_EQ(Join(season.teams()), c.teams);
+  EXPECT_EQ(Join(season.categories(c.team)), Expand(c.categories));
+  const auto category = c.category ? std::optional<Text>(c.category) : std::nullopt;
+  EXPECT_EQ(Show(season.table(c.team, category, c.view)), Expand(c.table));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SeasonCases, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(SeasonText, CellsByTabRowsByCrLf) {
+  EXPECT_EQ(TableText({{"a", "", "b"}, {"c"}}), "a\t\tb\r\nc\r\n");
+}
+
+}  // namespace
+}  // namespace kiroku::season
