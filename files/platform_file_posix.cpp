@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -484,18 +485,16 @@ int ReadHead(const std::string& path, std::size_t limit, std::string& bytes) {
     ::close(fd);
     return 5;
   }
-  bytes.resize(limit);
-  std::size_t got = 0;
+  char buf[1 << 16];
   int err = 0;
-  while (got < limit) {
-    const ssize_t n = ::read(fd, bytes.data() + got, limit - got);
+  while (bytes.size() < limit) {
+    const ssize_t n = ::read(fd, buf, std::min(sizeof buf, limit - bytes.size()));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) err = errno;
     if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
+    bytes.append(buf, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  bytes.resize(got);
   return err == 0 ? 0 : ReadCode(err);
 }
 
@@ -518,5 +517,7 @@ std::string NewTemporaryBeside(const std::string& utf8Path) {
   ::close(fd);
   return name;
 }
+
+std::string CLibraryPath(const std::string& utf8Path) { return utf8Path; }
 
 }  // namespace kiroku::platform

@@ -610,10 +610,13 @@ long ProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
 
 int ListFolder(const std::string& folder, std::vector<Entry>& entries) {
   entries.clear();
-  const std::wstring wide = Wide(folder);
-  if (wide.empty()) return 3;
+  std::wstring pattern = Wide(folder);
+  if (pattern.empty()) return 3;
+  // One separator before the pattern: the long form takes no doubled ones.
+  while (!pattern.empty() && IsSeparator(pattern.back())) pattern.pop_back();
+  pattern += L"\\*";
   WIN32_FIND_DATAW found{};
-  const HANDLE h = ::FindFirstFileW((LongForm(wide) + L"\\*").c_str(), &found);
+  const HANDLE h = ::FindFirstFileW(LongForm(pattern).c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = ::GetLastError();
     return err == ERROR_FILE_NOT_FOUND ? 0 : CodeFromPlatformError(err);  // a drive's empty root
@@ -635,21 +638,19 @@ int ReadHead(const std::string& path, std::size_t limit, std::string& bytes) {
   // Excel holds the file it shows without read sharing: that is its code, 32.
   const HANDLE h = OpenForReading(LongForm(wide), FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
   if (h == INVALID_HANDLE_VALUE) return CodeFromPlatformError(::GetLastError());
-  bytes.resize(limit);
-  std::size_t got = 0;
+  char buf[1 << 16];
   DWORD err = ERROR_SUCCESS;
-  while (got < limit) {
-    const std::size_t want = limit - got > (1u << 30) ? (1u << 30) : limit - got;
+  while (bytes.size() < limit) {
+    const std::size_t want = limit - bytes.size() < sizeof buf ? limit - bytes.size() : sizeof buf;
     DWORD n = 0;
-    if (!::ReadFile(h, bytes.data() + got, static_cast<DWORD>(want), &n, nullptr)) {
+    if (!::ReadFile(h, buf, static_cast<DWORD>(want), &n, nullptr)) {
       err = ::GetLastError();
       break;
     }
     if (n == 0) break;
-    got += n;
+    bytes.append(buf, n);
   }
   ::CloseHandle(h);
-  bytes.resize(got);
   return err == ERROR_SUCCESS ? 0 : CodeFromPlatformError(err);
 }
 
@@ -678,6 +679,27 @@ std::string NewTemporaryBeside(const std::string& utf8Path) {
   if (h == INVALID_HANDLE_VALUE) ThrowLastError();
   ::CloseHandle(h);
   return Utf8(name.c_str());
+}
+
+std::string CLibraryPath(const std::string& utf8Path) {
+  std::wstring wide = Wide(utf8Path);
+  if (wide.empty()) return {};
+  // The short form is plain ASCII wherever the volume keeps short names.
+  const DWORD n = ::GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (n > 0) {
+    std::wstring shortName(n, L'\0');
+    const DWORD got = ::GetShortPathNameW(wide.c_str(), shortName.data(), n);
+    if (got > 0 && got < n) wide.assign(shortName.data(), got);
+  }
+  BOOL usedDefault = FALSE;
+  const int size = static_cast<int>(wide.size());
+  const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr,
+                                          &usedDefault);
+  if (bytes <= 0 || usedDefault) return {};
+  std::string narrow(static_cast<std::size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, narrow.data(), bytes, nullptr,
+                        &usedDefault);
+  return usedDefault ? std::string() : narrow;
 }
 
 }  // namespace kiroku::platform

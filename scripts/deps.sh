@@ -32,8 +32,8 @@ as_root() {
 
 # Names that exist on Debian 12 and 13 alike; libclang-rt-dev follows the default clang.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev qt6-base-dev
-                qt6-qpa-plugins fonts-ipafont-gothic)
+                qt6-qpa-plugins fonts-ipafont-gothic libxlsxwriter-dev)
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # Xvfb and xdotool drive the real program, xclip reads its clipboard, and
-# libfaketime gives it a clock gone back.
-TEST_PACKAGES=(desktop-file-utils xvfb xdotool xclip faketime)
+# libfaketime gives it a clock gone back; openpyxl reads the workbooks back.
+TEST_PACKAGES=(desktop-file-utils xvfb xdotool xclip faketime python3-openpyxl)

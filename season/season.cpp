@@ -46,7 +46,9 @@ class Lines {
     while (static_cast<int>(lines_.size()) < wanted && at < bytes.size()) {
       const auto lf = bytes.find('\n', at);
       if (lf == std::string_view::npos) {
-        if (!cut) lines_.push_back(bytes.substr(at));
+        std::string_view last = bytes.substr(at);
+        if (last.ends_with('\r')) last.remove_suffix(1);
+        if (!cut) lines_.push_back(last);
         break;
       }
       std::size_t end = lf;
@@ -356,6 +358,7 @@ Season::Table Season::table(const Text& team, const std::optional<Text>& categor
     bool chosen;
   };
   std::vector<Placed> placed;
+  placed.reserve(games_.size() * 2 * kItem3);  // never moved: a block points at the one before
   Names rows, cols;
   std::vector<std::int64_t> rowGames;
   std::vector<std::size_t> rowSeen;  // the last game (from 1) that counted for the row
@@ -367,21 +370,35 @@ Season::Table Season::table(const Text& team, const std::optional<Text>& categor
     ++teamGames;
     for (int s = 0; s < 2; ++s) {
       if (!(sides >> s & 1)) continue;
+      // The blocks of one side mostly repeat the names of the one before:
+      // those keep its rows and columns without being looked up again.
+      const Placed* before = nullptr;
       for (const Block& b : g.blocks[s]) {
         Placed& p = placed.emplace_back();
         p.block = &b;
         for (int r = 0; r < kPlayers; ++r) {
-          const std::string_view key = Key(b.players[r], RowHasCounts(b, r));
-          p.rows[r] = key.empty() ? -1 : rows.add(key);
+          if (before && before->rows[r] >= 0 && before->block->players[r] == b.players[r] &&
+              rows.names()[static_cast<std::size_t>(before->rows[r])] != kNoName) {
+            p.rows[r] = before->rows[r];
+          } else {
+            const std::string_view key = Key(b.players[r], RowHasCounts(b, r));
+            p.rows[r] = key.empty() ? -1 : rows.add(key);
+          }
           if (p.rows[r] < 0) continue;
           const auto id = static_cast<std::size_t>(p.rows[r]);
           if (id == rowGames.size()) rowGames.push_back(0), rowSeen.push_back(0);
           if (rowSeen[id] != gi + 1) rowSeen[id] = gi + 1, ++rowGames[id];
         }
         for (int i = 0; i < kItem2; ++i) {
-          const std::string_view key = Key(b.item2[i], ColumnHasCounts(b, i));
-          p.cols[i] = key.empty() ? -1 : cols.add(key);
+          if (before && before->cols[i] >= 0 && before->block->item2[i] == b.item2[i] &&
+              cols.names()[static_cast<std::size_t>(before->cols[i])] != kNoName) {
+            p.cols[i] = before->cols[i];
+          } else {
+            const std::string_view key = Key(b.item2[i], ColumnHasCounts(b, i));
+            p.cols[i] = key.empty() ? -1 : cols.add(key);
+          }
         }
+        before = &p;
         const std::string_view label = Trim(b.item3);
         p.chosen = !wanted || (label.empty() ? kNoName : label) == *wanted;
       }

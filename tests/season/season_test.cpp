@@ -1,10 +1,24 @@
 #include "season/season.h"
 
+#include "season/workbook.h"
+
 #include <array>
 #include <functional>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
+
+#include "export/export.h"
+#include "tests/support/fake_screens.h"
+#include "tests/support/temp_dir.h"
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace kiroku::season {
 namespace {
@@ -153,6 +167,10 @@ const Case kCases[] = {
     {"a name twice in one game is one row",
      {{{Side{"T", {"A", "A"}, {"x", "x"}, {"k1", "k1"}, {{1, 1, 1, 1}, {2, 2, 2, 10}}}, kU}}}, "T", nullptr,
      View::Counts, "{T},{G},x,{T};A,1,11,11;{T},1,11,11", "T,U", "k1"},
+    {"a block that names its rows otherwise than the one before",
+     {{{Side{"T", {"A", ""}, {"x"}, {"k1", "k2"}, {{2, 1, 2, 5}}}, kU}, false,
+       [](Grid&, Grid& t) { SetCell(t, 21, 1, "C"); }}},
+     "T", nullptr, View::Counts, "{T},{G},x,{T};A,1,0,0;C,1,0,0;{N},1,5,5;{T},1,5,5", "T,U", "k1,k2"},
     {"a spreadsheet's save reads the same", {{{kT, kU}, true}}, "T", nullptr, View::Counts,
      "{T},{G},x,y,{T};A,1,3,0,3;B,1,0,2,2;{T},1,3,2,5", "T,U", "k1,k2"},
     {"per game, halves up at .x5",
@@ -217,6 +235,217 @@ INSTANTIATE_TEST_SUITE_P(Cases, SeasonCases, ::testing::ValuesIn(kCases),
 
 TEST(SeasonText, CellsByTabRowsByCrLf) {
   EXPECT_EQ(TableText({{"a", "", "b"}, {"c"}}), "a\t\tb\r\nc\r\n");
+}
+
+// ---------------------------------------------------------------- a folder
+
+void WriteAt(const std::string& name, const std::string& bytes, std::time_t when) {
+  testing::WriteFileBytes(name, bytes);
+  std::filesystem::last_write_time(testing::NativePath(name),
+                                   std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(when)));
+}
+
+void WriteGame(const std::string& prefix, std::time_t when, const GameSpec& g = {{kT, kU}}) {
+  const auto [list, table] = Files(g);
+  WriteAt(prefix + "list.xls", list, when);
+  WriteAt(prefix + "table.xls", table, when);
+}
+
+TEST(SeasonFolder, FindsWhatDataSaveNamesOldestFirst) {
+  testing::TempDir dir;
+  const std::time_t t0 = 1700000000;
+  const std::string utf8Shiai = "\xe8\xa9\xa6\xe5\x90\x88";  // 試合, as the folder lists it
+  WriteGame(utf8Shiai, t0 + 60);
+  WriteGame("", t0);
+  WriteGame("b_", t0 + 120);
+  WriteGame("a_", t0 + 120);
+  WriteAt("x_table.xls", Files({{kT, kU}}).second, t0);  // no partner
+  WriteAt("y_list.xls", Files({{kT, kU}}).first, t0);
+  testing::MakeFolder("sub");
+  WriteGame("sub/", t0);
+  WriteGame("\xf0\x9f\x98\x80", t0);  // a name with no CP932 form
+#ifndef _WIN32
+  WriteGame("\xff\xfe", t0);  // no UTF-8 name at all
+#endif
+  WriteAt("big_table.xls", std::string(10 << 20, 'x'), t0 + 180);
+  WriteAt("big_list.xls", Files({{kT, kU}}).first, t0 + 180);
+  std::string noise(50000, 0);
+  unsigned seed = 1;
+  for (auto& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+  WriteAt("rnd_table.xls", noise, t0 + 180);
+  WriteAt("rnd_list.xls", noise, t0 + 180);
+
+  const Folder folder = ReadFolder(dir.path());
+  EXPECT_EQ(folder.error, "");
+  std::string seen;
+  for (const Game& g : folder.games) {
+    const std::time_t t = static_cast<std::time_t>(g.modified);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y/%m/%d %H:%M", std::localtime(&t));
+    EXPECT_EQ(g.stamp, stamp);
+    seen += "[" + g.prefix + "] " + std::to_string(g.modified - t0) + " " + g.teams[0] + "/" + g.teams[1] + " " +
+            g.refusal + "\n";
+  }
+  EXPECT_EQ(seen, "[] 0 T/U \n[\x8e\x8e\x8d\x87] 60 T/U \n[a_] 120 T/U \n[b_] 120 T/U \n[big_] 180 T/U " +
+                      NotTable(1) + "\n[rnd_] 180 / " + kNotList + "\n");
+  ASSERT_EQ(folder.games.size(), 6u);
+  EXPECT_EQ(folder.games[1].tableFile, dir.path() + "/" + utf8Shiai + "table.xls");
+  EXPECT_EQ(Show(Season({&folder.games[1]}).table("T", std::nullopt, View::Counts)),
+            Expand("{T},{G},x,y,{T};A,1,3,0,3;B,1,0,2,2;{T},1,3,2,5"));
+}
+
+// What データ保存 itself wrote reads back as it was recorded, on either side.
+TEST(SeasonFolder, ReadsWhatDataSaveWrote) {
+  testing::TempDir dir;
+  testing::FakeScreens screens;
+  Recording rec(screens);
+  SetupSheet sheet;
+  CreateSetupSheet(sheet, rec);
+  rec.SetUpEventGrids();
+  screens.setPanelCaption(Form::Form2, 1, "00:00");
+  sheet.StringGrid1.setCell(1, 1, "T");
+  sheet.StringGrid1.setCell(3, 1, "U");
+  for (int p = 1; p <= 16; ++p) {
+    sheet.StringGrid1.setCell(1, p + 1, p <= 2 ? "A" + std::to_string(p) : "");
+    sheet.StringGrid1.setCell(3, p + 1, p <= 2 ? "B" + std::to_string(p) : "");
+  }
+  const char* labels[] = {"x", "y", "z", "", "", "", "", "", "", "", "k1", "k2"};
+  for (int k = 1; k <= 20; ++k) sheet.setEdit(k, k <= 12 ? labels[k - 1] : "");
+  sheet.setEdit(21, "\x8e\x8e\x8d\x87");
+  for (const auto [team, player, item2, item3] : {std::array{1, 1, 1, 2}, {1, 1, 1, 2}, {1, 2, 3, 1}, {2, 1, 2, 2}}) {
+    rec.EnterItem1(team, player, sheet.playerName(team, player));
+    rec.EnterItem2(item2, sheet.item2Label(item2));
+    rec.EnterItem3(item3, sheet.item3Label(item3));
+  }
+  SaveResults(sheet, rec);
+
+  const Folder folder = ReadFolder(dir.path());
+  ASSERT_EQ(folder.games.size(), 1u);
+  EXPECT_EQ(folder.games[0].refusal, "");
+  const Season season({&folder.games[0]});
+  EXPECT_EQ(Show(season.table("T", std::nullopt, View::Counts)),
+            Expand("{T},{G},x,y,z,{T};A1,1,2,0,0,2;A2,1,0,0,1,1;{T},1,2,0,1,3"));
+  EXPECT_EQ(Show(season.table("U", "k2", View::Counts)), Expand("k2,{G},x,y,z,{T};B1,1,0,1,0,1;B2,1,0,0,0,0;{T},1,0,1,0,1"));
+}
+
+// 読めません（コード N）
+Text Unreadable(int code) {
+  return "\x93\xc7\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x81\x69\x83\x52\x81\x5b\x83\x68 " + std::to_string(code) +
+         "\x81\x6a";
+}
+
+TEST(SeasonFolder, SaysWhatCannotBeRead) {
+  testing::TempDir dir;
+  const Folder missing = ReadFolder(dir.path() + "/missing");
+  EXPECT_TRUE(missing.games.empty());
+  EXPECT_EQ(missing.error, Unreadable(3));
+
+  WriteGame("held_", 0);
+#ifdef _WIN32
+  // As Excel holds the file it shows.
+  const HANDLE held = ::CreateFileW(L"held_table.xls", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const Folder folder = ReadFolder(dir.path());
+  ::CloseHandle(held);
+  const int code = 32;
+#else
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+  std::filesystem::permissions("held_list.xls", std::filesystem::perms::none);
+  const Folder folder = ReadFolder(dir.path());
+  const int code = 5;
+#endif
+  ASSERT_EQ(folder.games.size(), 1u);
+  EXPECT_EQ(folder.games[0].refusal, Unreadable(code));
+}
+
+// ---------------------------------------------------------------- the workbook
+
+// Every sheet as openpyxl reads it: its name and frozen cell, its rows (n for
+// a number, d for a date, * for bold), and any column narrower than its text.
+constexpr const char* kDumpScript = R"(import sys, unicodedata, openpyxl
+from openpyxl.utils import get_column_letter
+wb = openpyxl.load_workbook(sys.argv[1])
+out = []
+for ws in wb.worksheets:
+    out.append('# %s %s' % (ws.title, ws.freeze_panes))
+    for row in ws.iter_rows():
+        cells = []
+        for c in row:
+            v = c.value
+            if v is None: t = ''
+            elif hasattr(v, 'strftime'): t = 'd' + v.strftime('%Y/%m/%d %H:%M')
+            elif isinstance(v, (int, float)): t = 'n%g' % v
+            else: t = v
+            cells.append(('*' if c.font.b else '') + t)
+        out.append('|'.join(cells))
+    for i, col in enumerate(ws.iter_cols(), 1):
+        need = max(16 if hasattr(c.value, 'strftime') else
+                   sum(2 if unicodedata.east_asian_width(ch) in 'WF' else 1 for ch in str(c.value or ''))
+                   for c in col)
+        if ws.column_dimensions[get_column_letter(i)].width < need: out.append('narrow %d' % i)
+sys.stdout.buffer.write(('\n'.join(out) + '\n').encode('utf-8'))
+)";
+
+// UTF-8 of the Japanese texts: {T} 合計, {G} 試合数, {Y} 山田, {K} 攻撃, {S} 試合, {D} 日付, {F} ファイル, {C} チーム.
+std::string Utf8Expand(std::string s) {
+  const std::pair<std::string, std::string> words[] = {
+      {"{T}", "\xe5\x90\x88\xe8\xa8\x88"}, {"{G}", "\xe8\xa9\xa6\xe5\x90\x88\xe6\x95\xb0"},
+      {"{Y}", "\xe5\xb1\xb1\xe7\x94\xb0"}, {"{K}", "\xe6\x94\xbb\xe6\x92\x83"},
+      {"{S}", "\xe8\xa9\xa6\xe5\x90\x88"}, {"{D}", "\xe6\x97\xa5\xe4\xbb\x98"},
+      {"{F}", "\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab"}, {"{C}", "\xe3\x83\x81\xe3\x83\xbc\xe3\x83\xa0"}};
+  for (const auto& [from, to] : words)
+    for (std::size_t at; (at = s.find(from)) != std::string::npos;) s.replace(at, from.size(), to);
+  return s;
+}
+
+TEST(SeasonWorkbook, HoldsEachCategorysCountsAndTheGames) {
+  testing::TempDir dir;
+  const Text long1 = "abcdefghijklmnopqrstuvwxyz012345678", long2 = "abcdefghijklmnopqrstuvwxyz01234XYZW";
+  Game game;
+  const auto [list, table] = Files({{Side{"T", {"\x8e\x52\x93\x63", "B"}, {"x", "y"},
+                                          {"a/b", long1, "Abc", "abc", long2, "\x8d\x55\x8c\x82"},
+                                          {{1, 1, 1, 2}, {2, 2, 3, 1}, {1, 2, 4, 4}}},
+                                     kU}});
+  ReadGame(list, table, game);
+  game.prefix = "\x8e\x8e\x8d\x87";
+  game.stamp = "2026/12/10 09:30";
+  testing::WriteFileBytes("out.xlsx", "old");
+  WriteWorkbook(dir.path() + "/out.xlsx", Season({&game}), "T");
+  EXPECT_EQ(testing::ListDirectory(), "out.xlsx\n");  // nothing left beside it
+#ifdef _WIN32
+  GTEST_SKIP() << "openpyxl reads it back on Linux";
+#else
+  testing::WriteFileBytes("dump.py", kDumpScript);
+  ASSERT_EQ(std::system(KIROKU_PYTHON3 " dump.py out.xlsx > dump.txt"), 0);
+  const std::string zeros = "|*{G}|*x|*y|*{T}\n{Y}|n1|n0|n0|n0\nB|n1|n0|n0|n0\n{T}|n1|n0|n0|n0\n";
+  EXPECT_EQ(testing::ReadFileBytes("dump.txt"),
+            Utf8Expand("# {T} B2\n*{T}|*{G}|*x|*y|*{T}\n{Y}|n1|n2|n4|n6\nB|n1|n0|n1|n1\n{T}|n1|n2|n5|n7\n"
+                       "# a_b B2\n*a/b|*{G}|*x|*y|*{T}\n{Y}|n1|n2|n0|n2\nB|n1|n0|n0|n0\n{T}|n1|n2|n0|n2\n"
+                       "# abcdefghijklmnopqrstuvwxyz01234 B2\n*" + long1 + zeros +
+                       "# Abc B2\n*Abc|*{G}|*x|*y|*{T}\n{Y}|n1|n0|n0|n0\nB|n1|n0|n1|n1\n{T}|n1|n0|n1|n1\n"
+                       "# abc (2) B2\n*abc|*{G}|*x|*y|*{T}\n{Y}|n1|n0|n4|n4\nB|n1|n0|n0|n0\n{T}|n1|n0|n4|n4\n"
+                       "# abcdefghijklmnopqrstuvwxyz0 (2) B2\n*" + long2 + zeros +
+                       "# {K} B2\n*{K}" + zeros +
+                       "# {S} A2\n*{D}|*{F}|*{C}1|*{C}2\nd2026/12/10 09:30|{S}|T|U\n"));
+#endif
+}
+
+TEST(SeasonWorkbook, FailsWithItsCodeAndLeavesTheFileThere) {
+  testing::TempDir dir;
+  const Season season({});
+  EXPECT_EQ(testing::IoErrorCode([&] { WriteWorkbook(dir.path() + "/missing/out.xlsx", season, "T"); }), 3);
+  testing::WriteFileBytes("out.xlsx", "old");
+  testing::MakeReadOnly("out.xlsx");
+  EXPECT_EQ(testing::IoErrorCode([&] { WriteWorkbook(dir.path() + "/out.xlsx", season, "T"); }), 5);
+  EXPECT_EQ(testing::ReadFileBytes("out.xlsx"), "old");
+  EXPECT_EQ(testing::ListDirectory(), "out.xlsx\n");
+}
+
+TEST(SeasonWorkbook, NameKeepsTrailBytesAndReplacesTheRest) {
+  // 通算集計_, then ソ, whose second byte is a backslash.
+  EXPECT_EQ(WorkbookName("a/b:c*d?e\"f<g>h|i\\j\x83\x5c"),
+            "\x92\xca\x8e\x5a\x8f\x57\x8c\x76_a_b_c_d_e_f_g_h_i_j\x83\x5c.xlsx");
 }
 
 }  // namespace
