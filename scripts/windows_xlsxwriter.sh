@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced (bash) by scripts/windows.sh and scripts/test.sh, after scripts/deps.sh.
 #
 # libxlsxwriter for the Windows builds, made as the Windows Qt is: from
