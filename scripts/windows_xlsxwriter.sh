@@ -17,9 +17,13 @@ fetch_debian_source() {
   local cache=$1 package=$2 apt=$1/apt
   mkdir -p "$apt/sources.d" "$apt/lists/partial" "$apt/cache/archives/partial" "$cache/src"
   rm -f "$apt/sources.d"/*.sources
-  sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources | head -n 1 |
-    { read -r uri; printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$uri"; } \
-    >"$apt/sources.d/debian-src.sources"
+  # The mirror the system uses, in either form of its sources (a fresh
+  # debootstrap root has only sources.list).
+  local uri
+  uri=$(sed -n -e 's|^URIs: *\(http[^ ]*/debian\)/*$|\1|p' -e 's|^deb  *\(http[^ ]*/debian\)/* .*|\1|p' \
+    /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | sed -n 1p || true)
+  printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    "${uri:-http://deb.debian.org/debian}" >"$apt/sources.d/debian-src.sources"
   local opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/sources.d"
               -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
   apt-get "${opts[@]}" update -qq
