@@ -45,7 +45,7 @@ struct Side {
 
 using Grid = std::vector<std::vector<Text>>;  // [line from 1][cell from 1]
 
-struct GameSpec {
+struct PlayedGame {
   Side sides[2];
   bool resaved = false;  // as a spreadsheet saves tab-separated text again
   std::function<void(Grid& list, Grid& table)> edit;
@@ -72,7 +72,7 @@ std::string Bytes(const Grid& grid, bool resaved) {
 }
 
 // Both files as データ保存 lays them out: 300 lines of 10 cells, 900 of 15.
-std::pair<std::string, std::string> Files(const GameSpec& g) {
+std::pair<std::string, std::string> Files(const PlayedGame& g) {
   Grid list(301, std::vector<Text>(11)), table(901, std::vector<Text>(16));
   const Text headers[] = {"'\x8e\x9e\x8a\xd4", "\x8d\x80\x96\xda\x31", "\x8d\x80\x96\xda\x32",
                           "\x8d\x80\x96\xda\x33"};  // '時間 項目1 項目2 項目3
@@ -124,7 +124,7 @@ std::string Join(const std::vector<Text>& v) {
 
 struct Case {
   const char* name;
-  std::vector<GameSpec> games;  // oldest first
+  std::vector<PlayedGame> games;  // oldest first
   Text team;
   const char* category;  // nullptr: 合計
   View view;
@@ -136,9 +136,9 @@ const Side kU{"U", {"P", "Q"}, {"x", "y"}, {"k1", "k2"}, {{1, 1, 1, 9}}};
 
 void SetCell(Grid& g, int line, int cell, const Text& v) { g[line][cell] = v; }
 
-std::vector<GameSpec> Repeat(const GameSpec& g, int n) { return std::vector<GameSpec>(n, g); }
+std::vector<PlayedGame> Repeat(const PlayedGame& g, int n) { return std::vector<PlayedGame>(n, g); }
 
-std::vector<GameSpec> Cat(std::vector<GameSpec> a, const std::vector<GameSpec>& b) {
+std::vector<PlayedGame> Cat(std::vector<PlayedGame> a, const std::vector<PlayedGame>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
@@ -245,7 +245,7 @@ void WriteAt(const std::string& name, const std::string& bytes, std::time_t when
                                    std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(when)));
 }
 
-void WriteGame(const std::string& prefix, std::time_t when, const GameSpec& g = {{kT, kU}}) {
+void WriteGame(const std::string& prefix, std::time_t when, const PlayedGame& g = {{kT, kU}}) {
   const auto [list, table] = Files(g);
   WriteAt(prefix + "list.xls", list, when);
   WriteAt(prefix + "table.xls", table, when);
