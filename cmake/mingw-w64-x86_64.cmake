@@ -12,3 +12,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# pkg-config sees only libraries built for Windows, never the host's (whose
+# xlsxwriter.pc it would otherwise take): the MinGW ones of Debian's packages,
+# and those that scripts/windows_xlsxwriter.sh installs into KIROKU_WIN_PREFIX.
+# The compiler checks read this file again, within the same run: they get the
+# prefix too, so that the environment stays the same.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KIROKU_WIN_PREFIX)
+set(ENV{PKG_CONFIG_LIBDIR} "${CMAKE_FIND_ROOT_PATH}/lib/pkgconfig")
+if(KIROKU_WIN_PREFIX)
+  set(ENV{PKG_CONFIG_LIBDIR} "${KIROKU_WIN_PREFIX}/lib/pkgconfig:$ENV{PKG_CONFIG_LIBDIR}")
+endif()

@@ -1,8 +1,10 @@
 # The Windows build: its suite under Wine, and the program with its own Qt.
-WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine)
+# libxlsxwriter is built from Debian's source (dpkg-dev unpacks it) against
+# Debian's MinGW zlib, and found through pkg-config.
+WINDOWS_TEST_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine dpkg-dev libz-mingw-w64-dev pkg-config)
 # librsvg2-bin and icoutils draw the icon, nsis makes the installer, git the source archive,
 # python3-pefile puts the icon and version into the programs.
-WINDOWS_PACKAGES=("${WINDOWS_TEST_PACKAGES[@]}" qt6-base-dev-tools xz-utils dpkg-dev librsvg2-bin icoutils nsis git
+WINDOWS_PACKAGES=("${WINDOWS_TEST_PACKAGES[@]}" qt6-base-dev-tools xz-utils librsvg2-bin icoutils nsis git
                   python3-pefile)
 
 # Installs the Debian packages that are missing, and nothing when all are there.

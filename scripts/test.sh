@@ -25,8 +25,12 @@ cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
 
 ensure_packages "${WINDOWS_TEST_PACKAGES[@]}"
+# libxlsxwriter for Windows, built once into the same cache as scripts/windows.sh uses.
+. scripts/windows_xlsxwriter.sh
+windows_xlsxwriter "${KIROKU_WIN_CACHE:-$HOME/.cache/kiroku-win}" "$jobs"
 cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DKIROKU_WITH_UI=OFF -DKIROKU_BENCH=OFF
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DKIROKU_WIN_PREFIX="$xlsxwriter_prefix" \
+  -DKIROKU_WITH_UI=OFF -DKIROKU_BENCH=OFF
 cmake --build build-win -j "$jobs"
 # Wine names files through the locale: without a UTF-8 one (a fresh minimal
 # system has none set) the Japanese file names are not found.

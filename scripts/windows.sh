@@ -10,6 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/deps.sh"
+. "$root/scripts/windows_xlsxwriter.sh"
 
 cache=${KIROKU_WIN_CACHE:-$HOME/.cache/kiroku-win}
 jobs=${KIROKU_WIN_JOBS:-2}
@@ -26,24 +27,10 @@ case $host_qt in
      exit 1 ;;
 esac
 
-# Fetches the source with a private apt configuration, so that the system's
-# own sources stay as they are.
-fetch_qt_source() {
-  local apt=$cache/apt
-  mkdir -p "$apt/sources.d" "$apt/lists/partial" "$apt/cache/archives/partial" "$cache/src"
-  sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources | head -n 1 |
-    { read -r uri; printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' "$uri"; } \
-    >"$apt/sources.d/qt6-base-src.sources"
-  local opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/sources.d"
-              -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
-  apt-get "${opts[@]}" update -qq
-  (cd "$cache/src" && apt-get "${opts[@]}" source --download-only qt6-base)
-}
-
 build_qt() {
   local tarball
   tarball=$(ls "$cache"/src/qt6-base_"$qt_version"*.orig.tar.xz 2>/dev/null | head -n 1 || true)
-  [ -n "$tarball" ] || { fetch_qt_source; tarball=$(ls "$cache"/src/qt6-base_"$qt_version"*.orig.tar.xz | head -n 1); }
+  [ -n "$tarball" ] || { fetch_debian_source "$cache" qt6-base; tarball=$(ls "$cache"/src/qt6-base_"$qt_version"*.orig.tar.xz | head -n 1); }
   local src=$cache/src/qtbase
   if [ ! -f "$src/CMakeLists.txt" ]; then
     rm -rf "$src" && mkdir -p "$src"
@@ -76,11 +63,13 @@ else
 fi
 [ "${1:-}" = --qt-only ] && { echo "$qt_prefix"; exit 0; }
 
-# kiroku itself, linked statically with that Qt: one exe that needs only
-# the system's DLLs.
+windows_xlsxwriter "$cache" "$jobs"
+
+# kiroku itself, linked statically with that Qt and libxlsxwriter: one exe
+# that needs only the system's DLLs.
 build=${KIROKU_WIN_BUILD:-$root/build-windows}
 "$qt_prefix/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -Wno-dev \
-  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" -DKIROKU_WIN_PREFIX="$xlsxwriter_prefix" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_EXE_LINKER_FLAGS="-s" -DKIROKU_BENCH=OFF
 cmake --build "$build" -j "$jobs" --target kiroku kiroku-recover
 exe=$build/app/kiroku.exe
@@ -99,11 +88,13 @@ crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1" >"$2"; }
   >"$stage/readme.txt"
 crlf "$root/LICENSE" "$stage/LICENSE.txt"
 # What static linking asks to be passed on: Qt's LGPL and the notices of the
-# code inside it, the MinGW-w64 runtime and winpthreads, and GCC's runtime
-# libraries with their exception.
+# code inside it, libxlsxwriter's with what it bundles and zlib's, the
+# MinGW-w64 runtime and winpthreads, and GCC's runtime libraries with their
+# exception.
 crlf "$cache/src/qtbase/LICENSES/LGPL-3.0-only.txt" "$stage/notices/Qt-LGPL-3.0.txt"
 /usr/bin/python3 "$root/packaging/windows/qt_notices.py" "$cache/src/qtbase" "$stage/notices/qt.txt"
 crlf "$stage/notices/qt.txt" "$stage/notices/Qt-third-party.txt" && rm "$stage/notices/qt.txt"
+windows_xlsxwriter_notices "$stage/notices"
 crlf /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/notices/MinGW-w64-runtime-and-winpthreads.txt"
 crlf /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$stage/notices/GCC-runtime-library-exception.txt"
 files=(kiroku.exe kiroku-recover.exe readme.txt LICENSE.txt notices)
