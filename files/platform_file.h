@@ -184,12 +184,6 @@ std::string LocalMinute(std::int64_t seconds);
 // Throws IoError with the code of the failure.
 std::string NewTemporaryBeside(const std::string& utf8Path);
 
-// The name by which a C library's fopen finds a file or folder that exists:
-// the UTF-8 path itself here; on Windows, whose C library takes names in
-// the ANSI code page, its short form in that code page. Empty where it has
-// no such name.
-std::string CLibraryPath(const std::string& utf8Path);
-
 // The name parts of this run: its local start time as "YYYYMMDD-HHMMSS", and
 // the process id.
 std::string LocalStamp();

@@ -605,6 +605,5 @@ std::string NewTemporaryBeside(const std::string& utf8Path) {
   return name;
 }
 
-std::string CLibraryPath(const std::string& utf8Path) { return utf8Path; }
 
 }  // namespace kiroku::platform

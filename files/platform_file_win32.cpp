@@ -760,25 +760,4 @@ std::string NewTemporaryBeside(const std::string& utf8Path) {
   return Utf8(name.c_str());
 }
 
-std::string CLibraryPath(const std::string& utf8Path) {
-  std::wstring wide = Wide(utf8Path);
-  if (wide.empty()) return {};
-  // The short form is plain ASCII wherever the volume keeps short names.
-  const DWORD n = ::GetShortPathNameW(wide.c_str(), nullptr, 0);
-  if (n > 0) {
-    std::wstring shortName(n, L'\0');
-    const DWORD got = ::GetShortPathNameW(wide.c_str(), shortName.data(), n);
-    if (got > 0 && got < n) wide.assign(shortName.data(), got);
-  }
-  BOOL usedDefault = FALSE;
-  const int size = static_cast<int>(wide.size());
-  const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr,
-                                          &usedDefault);
-  if (bytes <= 0 || usedDefault) return {};
-  std::string narrow(static_cast<std::size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, narrow.data(), bytes, nullptr,
-                        &usedDefault);
-  return usedDefault ? std::string() : narrow;
-}
-
 }  // namespace kiroku::platform

@@ -183,23 +183,17 @@ class Scratch {
   std::string path_;
 };
 
-// The library opens its files with the C library's fopen, which on Windows
-// takes names in the ANSI code page: it gets them in the form it can open.
-std::string LibraryPath(const std::string& utf8Path) {
-  std::string path = platform::CLibraryPath(utf8Path);
-  if (path.empty()) throw IoError(123);  // ERROR_INVALID_NAME
-  return path;
-}
-
 class Workbook {
  public:
   explicit Workbook(const std::string& utf8Path) {
-    const std::string path = LibraryPath(utf8Path);
+    // The library takes UTF-8 names on every platform (on Windows through
+    // the patch it is built with), so any name the folder can hold works.
+    const std::string& path = utf8Path;
     // Its own scratch files go beside the workbook too, where writing is known to work.
     const auto slash = utf8Path.find_last_of("/\\");
     // "/" and "C:\\" keep their separator.
     const bool root = slash == 0 || (slash != std::string::npos && utf8Path[slash - 1] == ':');
-    tmpdir_ = LibraryPath(slash == std::string::npos ? std::string(".") : utf8Path.substr(0, root ? slash + 1 : slash));
+    tmpdir_ = slash == std::string::npos ? std::string(".") : utf8Path.substr(0, root ? slash + 1 : slash);
     lxw_workbook_options options{};
     options.tmpdir = tmpdir_.data();
     wb_ = workbook_new_opt(path.c_str(), &options);
