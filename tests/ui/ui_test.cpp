@@ -744,6 +744,10 @@ class UiTest : public QObject {
     Type(Form1->edit(12), QStringLiteral("逆"));  // a label changed on the sheet after the switch
     QCOMPARE(Form6->ComboBox1->itemText(2), QStringLiteral("逆"));
     QVERIFY(Form6->StringGrid1->isRowHidden(3) && !Form6->StringGrid1->isRowHidden(2));
+    Form1->edit(12)->selectAll();
+    QTest::keyClick(Form1->edit(12), Qt::Key_Backspace);  // the label emptied: its counts keep it on offer
+    QCOMPARE(Form6->ComboBox1->itemText(2), QStringLiteral("（名前なし 2）"));
+    QCOMPARE(Form6->ComboBox1->count(), 3);  // 合計, 1, 2: the other categories have neither label nor count
 
     Form1->edit(21)->setText(QString());
     Type(Form1->edit(21), QStringLiteral("game"));
@@ -758,7 +762,7 @@ class UiTest : public QObject {
       std::vector<std::string> lines;
       for (size_t at = 0, end; (end = table.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(table.substr(at, end - at));
-      const int k = choice == 0 ? 11 : choice;  // labels 1 and 2 are set, in order
+      const int k = choice == 0 ? 11 : choice;  // categories 1 and 2, in order
       std::string expected;
       for (int team = 1; team <= 2; ++team) {
         if (team == 2) expected += "\r\n";
