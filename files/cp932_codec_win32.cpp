@@ -50,13 +50,13 @@ Text Encode(std::u16string_view text, bool* ok) {
   if (ok) *ok = true;
   if (text.empty()) return {};
   const std::wstring wide(text.begin(), text.end());
+  const UINT cp = Cp932().number;
+  const int size = static_cast<int>(wide.size());
   BOOL usedDefault = FALSE;
-  const int n = ::WideCharToMultiByte(Cp932().number, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, &usedDefault);
+  const int n = ::WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &usedDefault);
   Text out(static_cast<size_t>(n > 0 ? n : 0), '\0');
   if (n > 0)
-    ::WideCharToMultiByte(Cp932().number, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                          nullptr, &usedDefault);
+    ::WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, nullptr, &usedDefault);
   if (ok && (n <= 0 || usedDefault)) *ok = false;
   return out;
 }
