@@ -1,6 +1,5 @@
 #include "files/cp932_codec.h"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -11,38 +10,27 @@ namespace {
 
 using namespace std::string_view_literals;
 
-// UTF-16 code units in hex, blank-separated.
-std::string Units(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    char unit[6];
-    std::snprintf(unit, sizeof unit, out.empty() ? "%04X" : " %04X", static_cast<unsigned>(c));
-    out += unit;
-  }
-  return out;
-}
-
 // The same bytes show as the same characters on Linux and on Windows (this
 // table runs in both suites): a lead byte takes the byte after it but a NUL,
 // each piece that is no character is one U+FFFD, and nothing is dropped.
 TEST(Cp932Codec, BytesThatAreNoCharacterReadAlikeOnEveryPlatform) {
   const struct {
     std::string_view bytes;
-    const char* units;
+    std::u16string_view units;  // UTF-16 code units
     bool character;
   } rows[] = {
-      {"\x41\x81"sv, "0041 FFFD", false},  // a lead byte at the end
+      {"\x41\x81"sv, u"\u0041\uFFFD"sv, false},  // a lead byte at the end
       // Second bytes that a lead byte cannot take; a NUL is never one.
-      {"\x81\x20\x81\x7f\x81\xfd\x81\xff\x41"sv, "FFFD FFFD FFFD FFFD 0041", false},
-      {"\x81\x00\x41"sv, "FFFD 0000 0041", false},
-      {"\x85\x40\xeb\x40\xfc\x4c"sv, "FFFD FFFD FFFD", false},  // pairs the code page leaves unassigned
-      {"\x81\x81\xf0\x40\xfc\x4b"sv, "FF1D E000 9ED1", true},   // user-defined, the last IBM extension
+      {"\x81\x20\x81\x7f\x81\xfd\x81\xff\x41"sv, u"\uFFFD\uFFFD\uFFFD\uFFFD\u0041"sv, false},
+      {"\x81\x00\x41"sv, u"\uFFFD\u0000\u0041"sv, false},
+      {"\x85\x40\xeb\x40\xfc\x4c"sv, u"\uFFFD\uFFFD\uFFFD"sv, false},  // pairs the code page leaves unassigned
+      {"\x81\x81\xf0\x40\xfc\x4b"sv, u"\uFF1D\uE000\u9ED1"sv, true},   // user-defined, the last IBM extension
       // The lone bytes as Windows reads them, the controls as in ASCII.
-      {"\x80\xa0\xfd\xfe\xff\x1a\x1c\x7f"sv, "0080 F8F0 F8F1 F8F2 F8F3 001A 001C 007F", true},
+      {"\x80\xa0\xfd\xfe\xff\x1a\x1c\x7f"sv, u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u001A\u001C\u007F"sv, true},
   };
   for (const auto& row : rows) {
     bool ok = !row.character;
-    EXPECT_EQ(Units(codec::Decode(row.bytes, &ok)), row.units) << "row " << &row - rows;
+    EXPECT_EQ(codec::Decode(row.bytes, &ok), row.units) << "row " << &row - rows;
     EXPECT_EQ(ok, row.character) << "row " << &row - rows;
   }
 }
@@ -52,15 +40,15 @@ TEST(Cp932Codec, BytesThatAreNoCharacterReadAlikeOnEveryPlatform) {
 TEST(Cp932Codec, AMissingConverterIsToldAndNothingPassesForText) {
   codec::ReopenForTest(true);
   bool decoded = true, encoded = true;
-  const std::string shown = Units(codec::Decode("\x83\x74\x41", &decoded));
+  const std::u16string shown = codec::Decode("\x83\x74\x41", &decoded);
   codec::Encode(u"A", &encoded);
   const bool available = codec::Available();
   codec::ReopenForTest(false);
   EXPECT_FALSE(available);
-  EXPECT_EQ(shown, "FFFD FFFD");
+  EXPECT_EQ(shown, u"\uFFFD\uFFFD");
   EXPECT_FALSE(decoded || encoded);
   EXPECT_TRUE(codec::Available());
-  EXPECT_EQ(Units(codec::Decode("\x83\x74\x41")), "30D5 0041");
+  EXPECT_EQ(codec::Decode("\x83\x74\x41"), u"\u30D5\u0041");
 }
 
 }  // namespace

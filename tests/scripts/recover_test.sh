@@ -56,9 +56,7 @@ expect 2 "$recover" --out
 expect 2 "$recover" --list --out o
 expect 2 "$recover" --bogus
 # Where iconv has no CP932 (its module named but missing), the journals are not read.
-mkdir gconv
-printf 'module\tCP932//\tINTERNAL\t/nonexistent/CP932\t1\nmodule\tINTERNAL\tCP932//\t/nonexistent/CP932\t1\n' \
-  >gconv/gconv-modules
+mkdir gconv && printf 'module\tCP932//\tINTERNAL\t/none\t1\nmodule\tINTERNAL\tCP932//\t/none\t1\n' >gconv/gconv-modules
 expect 1 env GCONV_PATH="$work/gconv" "$recover" --list
 says err.txt "cannot convert the code page CP932"
 
