@@ -68,6 +68,7 @@ void Put(FILE* stream, const std::string& utf8) {
   const int m = n > 0 ? ::WideCharToMultiByte(932, 0, wide.data(), n, nullptr, 0, nullptr, nullptr) : 0;
   std::string bytes(static_cast<std::size_t>(m), '\0');
   if (m > 0) ::WideCharToMultiByte(932, 0, wide.data(), n, bytes.data(), m, nullptr, nullptr);
+  if (m <= 0) bytes = utf8;  // a system without the code page still gets the message
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
 #else
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
@@ -279,6 +280,12 @@ int Run() {
       Say(stderr, "kiroku-recover: unexpected argument \"%s\"\n%s", a.c_str(), kUsageText);
       return kUsage;
     }
+  }
+  // Without the converter every name and text would come out wrong.
+  if ((list || out) && !kiroku::codec::Available()) {
+    Put(stderr, "kiroku-recover: this system cannot convert the code page CP932 (its converter is missing), so no "
+                "journal can be read; nothing was written\n");
+    return kFault;
   }
   if (list && !out && !which && !force) return List(folder);
   if (!list && out) return Recover(folder, which, *out, force);

@@ -9,6 +9,7 @@
 #include "setup/setup_sheet.h"
 #include "ui/application.h"
 #include "ui/continuation.h"
+#include "ui/cp932.h"
 #include "ui/Unit1.h"
 
 namespace {
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && AnswerOption(argv[1])) return 0;
   QApplication app(argc, argv);
   kiroku::ui::InitApplication();
+  if (!kiroku::ui::Cp932Usable()) return 1;  // before any screen, journal or file
   kiroku::ui::CreateForms();
   // The journal of this run. It starts after the screens' creation, which
   // every run and every replay does alike.

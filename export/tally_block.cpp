@@ -39,6 +39,14 @@ TallyBlockCells TallyBlock(const SetupSheet& sheet, const TallyTableT& tally, in
   return block;
 }
 
+bool HasCounts(const TallyTableT& tally, int k) {
+  for (int team = 1; team <= 2; ++team)
+    for (int p = 1; p < TallyTableT::kItem1; ++p)
+      for (int i = 1; i < TallyTableT::kItem2; ++i)
+        if (tally.at(team, p, i, k) != 0) return true;
+  return false;
+}
+
 Text TallyBlocksText(const SetupSheet& sheet, const TallyTableT& tally, int k) {
   Text text;
   for (int team = 1; team <= 2; ++team) {

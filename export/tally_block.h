@@ -14,6 +14,9 @@ using TallyBlockCells = std::array<std::array<Text, kBlockCells>, kBlockRows>;
 // written, so that a view during the game never disturbs the next save.
 TallyBlockCells TallyBlock(const SetupSheet& sheet, const TallyTableT& tally, int team, int k);
 
+// Whether either team has a count in category k (1 to 10).
+bool HasCounts(const TallyTableT& tally, int k);
+
 // Team 1's block k, an empty row, team 2's: each row's cells joined by TAB
 // and ended by CR LF, as a spreadsheet takes a pasted range.
 Text TallyBlocksText(const SetupSheet& sheet, const TallyTableT& tally, int k);

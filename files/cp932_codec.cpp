@@ -1,15 +1,36 @@
 #include "files/cp932_codec.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kiroku::codec {
 
+namespace {
+// A lead byte takes the byte after it, whatever it is, except a NUL, which
+// stays a character of its own, as Windows reads them.
+std::size_t PieceLength(std::string_view rest) {
+  return cp932::IsLeadByte(static_cast<unsigned char>(rest[0])) && rest.size() > 1 && rest[1] != '\0' ? 2 : 1;
+}
+}  // namespace
+
 std::u16string DecodeEach(std::string_view bytes, bool* ok,
-                          const std::function<Piece(std::string_view rest, std::u16string& out)>& read) {
+                          const std::function<bool(std::string_view piece, std::u16string& out)>& convert) {
   if (ok) *ok = true;
   std::u16string out;
   for (std::size_t i = 0; i < bytes.size();) {
-    const Piece piece = read(bytes.substr(i), out);
-    if (!piece.character && ok) *ok = false;
-    i += piece.size;
+    const std::string_view piece = bytes.substr(i, PieceLength(bytes.substr(i)));
+    i += piece.size();
+    if (piece.size() == 1) {
+      const auto lone = std::find_if(std::begin(cp932::kLoneBytes), std::end(cp932::kLoneBytes),
+                                     [&](const auto& m) { return m.byte == static_cast<unsigned char>(piece[0]); });
+      if (lone != std::end(cp932::kLoneBytes)) {
+        out += lone->ch;
+        continue;
+      }
+    }
+    if (convert(piece, out)) continue;
+    out += u'\uFFFD';
+    if (ok) *ok = false;
   }
   return out;
 }

@@ -11,22 +11,27 @@
 
 namespace kiroku::codec {
 
-// Bytes that are no CP932 character come out as U+FFFD, or as the converter
-// reads them; ok turns false for them.
+// Bytes are read as Windows reads the code page: a lead byte with the byte
+// after it, unless that is NUL or there is none; any other byte alone. A
+// piece that is no character shows as one U+FFFD, and ok turns false; none
+// is dropped, so both platforms show the same text for the same bytes.
 std::u16string Decode(std::string_view bytes, bool* ok = nullptr);
 // ok turns false when a character has no CP932 form.
 Text Encode(std::u16string_view text, bool* ok = nullptr);
 
-// What a backend read at the start of some bytes: how many it took, and
-// whether they were a character.
-struct Piece {
-  std::size_t size;
-  bool character;
-};
-// Reads bytes one piece after another, each appended to the text by `read`;
-// ok turns false at a piece that is no character.
+// Whether this system has its converter for CP932. It is opened once, when
+// first needed; without it every text would come out wrong, so the programs
+// refuse to start.
+bool Available();
+// A test seam: the converter is opened again, as a system without it has it
+// (missing) or as this one does.
+void ReopenForTest(bool missing);
+
+// Reads bytes piece by piece, as Decode cuts them. The lone bytes are read
+// here; every other piece is given to `convert`, which appends its character,
+// or is false for a piece that is no character.
 std::u16string DecodeEach(std::string_view bytes, bool* ok,
-                          const std::function<Piece(std::string_view rest, std::u16string& out)>& read);
+                          const std::function<bool(std::string_view piece, std::u16string& out)>& convert);
 
 // UTF-16 as UTF-8, for names and messages outside the screens.
 std::string Utf8(std::u16string_view text);

@@ -3,6 +3,8 @@
 // few places where iconv's tables differ from them are set right around it.
 #include <iconv.h>
 
+#include <mutex>
+
 #include "files/cp932_codec.h"
 
 namespace kiroku::codec {
@@ -15,12 +17,8 @@ constexpr char16_t kNotCp932[] = {u'\u00A2', u'\u00A3', u'\u00A5', u'\u00AC', u'
                                   u'\u2016', u'\u203E', u'\u2212', u'\u301C'};
 // A character the code page's tables write in another one's place.
 constexpr char16_t kNumeroVariant = u'\uF86F';  // as 87 82, NUMERO SIGN
-// What a character without a CP932 form becomes, and a lead byte whose
-// second byte can be no character's.
+// What a character without a CP932 form becomes.
 constexpr std::string_view kNoForm = "\xFC\xFC";
-constexpr char16_t kBadPair = u'\u007F';
-
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 // One character through iconv: false when it has no counterpart.
 bool Convert(iconv_t cd, const char* in, std::size_t size, std::string& out) {
@@ -34,21 +32,45 @@ bool Convert(iconv_t cd, const char* in, std::size_t size, std::string& out) {
   return ok;
 }
 
+// One direction of the code page, opened once and shared by the threads
+// (the journal's names are made on its own), one conversion at a time.
 class Converter {
  public:
-  Converter(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
-  ~Converter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) ::iconv_close(cd_);
+  void open(const char* to, const char* from) {
+    const std::lock_guard lock(busy_);
+    if (opened()) ::iconv_close(cd_);
+    cd_ = ::iconv_open(to, from);
   }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
+  bool opened() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
   bool convert(const char* in, std::size_t size, std::string& out) {
-    return cd_ != reinterpret_cast<iconv_t>(-1) && Convert(cd_, in, size, out);
+    const std::lock_guard lock(busy_);
+    return opened() && Convert(cd_, in, size, out);
   }
 
  private:
-  iconv_t cd_;
+  iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
+  std::mutex busy_;
 };
+
+struct Cp932 {
+  Converter decode, encode;
+  void open(bool missing) {
+    // The seam asks for a name no system has, so that the same call fails.
+    const char* name = missing ? "KIROKU-NO-CP932" : "CP932";
+    decode.open("UTF-16LE", name);
+    encode.open(name, "UTF-16LE");
+  }
+};
+
+// Never closed: the journal's thread may still name a file at the exit.
+Cp932& Opened() {
+  static Cp932* const cp932 = [] {
+    auto* c = new Cp932;
+    c->open(false);
+    return c;
+  }();
+  return *cp932;
+}
 
 void AppendUtf16(std::u16string& out, const std::string& le) {
   for (std::size_t i = 0; i + 1 < le.size(); i += 2)
@@ -57,40 +79,24 @@ void AppendUtf16(std::u16string& out, const std::string& le) {
 
 }  // namespace
 
+bool Available() { return Opened().decode.opened() && Opened().encode.opened(); }
+
+void ReopenForTest(bool missing) { Opened().open(missing); }
+
 std::u16string Decode(std::string_view bytes, bool* ok) {
-  Converter cd("UTF-16LE", "CP932");
+  Converter& cd = Opened().decode;
   std::string le;
-  return DecodeEach(bytes, ok, [&](std::string_view rest, std::u16string& out) -> Piece {
-    const auto b = static_cast<unsigned char>(rest[0]);
-    const std::size_t n = cp932::CharLength(rest, 0);
-    if (cp932::IsLeadByte(b) && n == 1) return {1, false};  // a lead byte at the end is half a character
-    if (n == 2 && !IsTrailByte(static_cast<unsigned char>(rest[1]))) {
-      // The second byte is read on its own, except FD to FF: they are bad too.
-      out += kBadPair;
-      if (static_cast<unsigned char>(rest[1]) < 0xFD) return {1, false};
-      out += kBadPair;
-      return {2, false};
-    }
-    if (n == 1) {
-      for (const auto& m : cp932::kLoneBytes) {
-        if (m.byte != b) continue;
-        out += m.ch;
-        return {1, true};
-      }
-    }
+  return DecodeEach(bytes, ok, [&](std::string_view piece, std::u16string& out) {
     le.clear();
-    if (!cd.convert(rest.data(), n, le)) {
-      out += u'\uFFFD';
-      return {n, false};
-    }
+    if (!cd.convert(piece.data(), piece.size(), le)) return false;
     AppendUtf16(out, le);
-    return {n, true};
+    return true;
   });
 }
 
 Text Encode(std::u16string_view text, bool* ok) {
   if (ok) *ok = true;
-  Converter cd("CP932", "UTF-16LE");
+  Converter& cd = Opened().encode;
   Text out;
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];

@@ -7,42 +7,56 @@
 namespace kiroku::codec {
 
 namespace {
-constexpr UINT kCodePage = 932;
+// The code page, looked up once. The seam asks for a number that names no
+// code page, so that the same calls fail as where 932 is missing.
+struct CodePage {
+  UINT number;
+  bool there;
+};
+CodePage& Cp932() {
+  static CodePage cp{932, ::IsValidCodePage(932) != 0};
+  return cp;
+}
 
-bool DecodeStrict(const char* data, int size, std::u16string& out) {
-  const int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
+bool DecodeStrict(std::string_view piece, std::u16string& out) {
+  const UINT cp = Cp932().number;
+  const int size = static_cast<int>(piece.size());
+  const int n = ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, piece.data(), size, nullptr, 0);
   if (n <= 0) return false;
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, size, wide.data(), n);
+  ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, piece.data(), size, wide.data(), n);
   out.append(wide.begin(), wide.end());
   return true;
 }
 }  // namespace
 
+bool Available() { return Cp932().there; }
+
+void ReopenForTest(bool missing) {
+  const UINT number = missing ? 59999 : 932;
+  Cp932() = {number, ::IsValidCodePage(number) != 0};
+}
+
 std::u16string Decode(std::string_view bytes, bool* ok) {
   if (ok) *ok = true;
   std::u16string out;
-  if (bytes.empty() || DecodeStrict(bytes.data(), static_cast<int>(bytes.size()), out)) return out;
-  // Character by character, so that one bad pair costs only itself.
-  return DecodeEach(bytes, ok, [](std::string_view rest, std::u16string& text) -> Piece {
-    const size_t n = cp932::CharLength(rest, 0);
-    if (DecodeStrict(rest.data(), static_cast<int>(n), text)) return {n, true};
-    text += u'\uFFFD';
-    return {n, false};
-  });
+  // The whole text at once where every piece is a character; the lone bytes
+  // and bad pieces piece by piece, as the other platform reads them.
+  if (bytes.empty() || DecodeStrict(bytes, out)) return out;
+  return DecodeEach(bytes, ok, DecodeStrict);
 }
 
 Text Encode(std::u16string_view text, bool* ok) {
   if (ok) *ok = true;
   if (text.empty()) return {};
   const std::wstring wide(text.begin(), text.end());
+  const UINT cp = Cp932().number;
+  const int size = static_cast<int>(wide.size());
   BOOL usedDefault = FALSE;
-  const int n = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, &usedDefault);
+  const int n = ::WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &usedDefault);
   Text out(static_cast<size_t>(n > 0 ? n : 0), '\0');
   if (n > 0)
-    ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                          nullptr, &usedDefault);
+    ::WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, nullptr, &usedDefault);
   if (ok && (n <= 0 || usedDefault)) *ok = false;
   return out;
 }

@@ -90,8 +90,11 @@ int TForm6::category() const {
 
 void TForm6::fillChoices() {
   std::vector<std::pair<int, Text>> choices;
+  // A category without a label is offered while it has counts: the table
+  // file holds its block all the same.
   for (int k = 1; k < TallyTableT::kItem3; ++k)
-    if (!Sheet().item3Label(k).empty()) choices.emplace_back(k, Sheet().item3Label(k));
+    if (!Sheet().item3Label(k).empty() || HasCounts(Rec().TallyTable, k))
+      choices.emplace_back(k, Sheet().item3Label(k));
   if (choices == choices_ && ComboBox1->count() > 0) return;
   const int chosen = category();
   choices_ = std::move(choices);
@@ -101,9 +104,9 @@ void TForm6::fillChoices() {
   int keep = 0;
   for (const auto& [k, label] : choices_) {
     if (k == chosen) keep = ComboBox1->count();
-    ComboBox1->addItem(FromCp932(label));
+    ComboBox1->addItem(label.empty() ? QStringLiteral("（名前なし %1）").arg(k) : FromCp932(label));
   }
-  ComboBox1->setCurrentIndex(keep);  // a category whose label was emptied falls back to 合計
+  ComboBox1->setCurrentIndex(keep);  // a category that is no longer offered falls back to 合計
 }
 
 void TForm6::fillTeam(int team) {

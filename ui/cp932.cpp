@@ -1,5 +1,8 @@
 #include "ui/cp932.h"
 
+#include <QApplication>
+#include <QMessageBox>
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -75,6 +78,14 @@ Text SpliceCp932(const Text& before, const QString& text) {
   out += ToCp932(text.mid(static_cast<qsizetype>(headLen), text.size() - static_cast<qsizetype>(headLen + tailLen)));
   for (size_t i = tail; i < chars.size(); ++i) out += chars[i].first;
   return out;
+}
+
+bool Cp932Usable() {
+  if (codec::Available()) return true;
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                  QStringLiteral("文字コード CP932 を変換できないため、kiroku を起動できません。"), QMessageBox::Ok);
+  box.exec();
+  return false;
 }
 
 bool Cp932CanHold(const QString& text) {

@@ -17,6 +17,9 @@ QString NormalizeForCp932(QString text);
 // The bytes for an edited text: the characters the edit left in place at its
 // start and end keep the bytes they had, even ones that are not CP932.
 Text SpliceCp932(const Text& before, const QString& text);
+// Where the system cannot convert CP932, says so in an error box and is
+// false: every text would come out wrong, so the program starts nothing.
+bool Cp932Usable();
 // True when CP932 holds the text exactly: encoding and decoding give it back.
 bool Cp932CanHold(const QString& text);
 

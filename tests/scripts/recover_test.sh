@@ -55,6 +55,10 @@ says err.txt "--list"
 expect 2 "$recover" --out
 expect 2 "$recover" --list --out o
 expect 2 "$recover" --bogus
+# Where iconv has no CP932 (its module named but missing), the journals are not read.
+mkdir gconv && printf 'module\tCP932//\tINTERNAL\t/none\t1\nmodule\tINTERNAL\tCP932//\t/none\t1\n' >gconv/gconv-modules
+expect 1 env GCONV_PATH="$work/gconv" "$recover" --list
+says err.txt "cannot convert the code page CP932"
 
 saved=$journals/20261201-100000-11.journal
 unsaved=$journals/20261202-100000-22.journal

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <array>
 
+#include "files/cp932_codec.h"
 #include "files/platform_file.h"
 #include "journal/journal.h"
 #include "tests/support/fake_screens.h"
@@ -495,11 +496,23 @@ class UiTest : public QObject {
     for (const char* bytes : {"\xa1", "\xdf", "\x87\x40", "\x87\x9c", "\xed\x40", "\xee\xfc", "\xfa\x40",
                               "\xfc\x4b", "\xf0\x40", "\xf9\xfc"})
       QVERIFY2(FromCp932(bytes).size() == 1 && FromCp932(bytes) != QChar::ReplacementCharacter, bytes);
-    QCOMPARE(FromCp932("\xf0\x40"), QStringLiteral("\uE000"));
-    // The lone bytes as the operator's platform reads them, the controls as in ASCII.
-    QCOMPARE(FromCp932("\x80\xa0\xfd\xfe\xff\x1a\x1c\x7f"),
-             QStringLiteral("\u0080\uF8F0\uF8F1\uF8F2\uF8F3\u001A\u001C\u007F"));
+    // The lone bytes and the bytes that are no character: tests/files/cp932_codec_test.cpp, on both platforms.
     QVERIFY(characters > 9000);  // the JIS rows, the extensions and 1,880 user-defined characters
+  }
+
+  // Without the system's converter nothing starts: the error box says why.
+  void aSystemWithoutCp932IsToldBeforeAnythingStarts() {
+    codec::ReopenForTest(true);
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      QMessageBox* box = ShownBox();
+      shown = box ? box->windowTitle() + "|" + box->text() + "|" + QString::number(box->icon()) : QString();
+      if (box) box->close();
+    });
+    const bool usable = Cp932Usable();
+    codec::ReopenForTest(false);
+    QVERIFY(!usable && Cp932Usable());
+    QCOMPARE(shown, QStringLiteral("kiroku|文字コード CP932 を変換できないため、kiroku を起動できません。|3"));  // the error icon
   }
 
   void theOfferNamesTheRunsStartTeamsAndCounts() {
@@ -798,6 +811,10 @@ class UiTest : public QObject {
     Type(Form1->edit(12), QStringLiteral("逆"));  // a label changed on the sheet after the switch
     QCOMPARE(Form6->ComboBox1->itemText(2), QStringLiteral("逆"));
     QVERIFY(Form6->StringGrid1->isRowHidden(3) && !Form6->StringGrid1->isRowHidden(2));
+    Form1->edit(12)->selectAll();
+    QTest::keyClick(Form1->edit(12), Qt::Key_Backspace);  // the label emptied: its counts keep it on offer
+    QCOMPARE(Form6->ComboBox1->itemText(2), QStringLiteral("（名前なし 2）"));
+    QCOMPARE(Form6->ComboBox1->count(), 3);  // 合計, 1, 2: the other categories have neither label nor count
 
     Form1->edit(21)->setText(QString());
     Type(Form1->edit(21), QStringLiteral("game"));
@@ -812,7 +829,7 @@ class UiTest : public QObject {
       std::vector<std::string> lines;
       for (size_t at = 0, end; (end = table.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(table.substr(at, end - at));
-      const int k = choice == 0 ? 11 : choice;  // labels 1 and 2 are set, in order
+      const int k = choice == 0 ? 11 : choice;  // categories 1 and 2, in order
       std::string expected;
       for (int team = 1; team <= 2; ++team) {
         if (team == 2) expected += "\r\n";
