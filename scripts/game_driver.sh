@@ -86,7 +86,14 @@ typein() {  # caption, x, y, text: replaces a field's text
   w=$(window "$1") || exit 1
   xdotool mousemove --window "$w" "$(at "$2" "$offx")" "$(at "$3" "$offy")" click --repeat 3 1
   sleep 0.1
-  xdotool type --delay 20 "$4"
+  if LC_ALL=C grep -q '[^ -~]' <<<"$4"; then
+    # xdotool types a character outside the keymap by remapping a key for a
+    # moment, and on a busy machine the first one can be lost: paste it.
+    printf %s "$4" | xclip -selection clipboard
+    xdotool key ctrl+v
+  else
+    xdotool type --delay 20 "$4"
+  fi
   xdotool key Return
   sleep "$pause"
 }
@@ -153,7 +160,7 @@ filled_sheet() {
   typein $sheet 536 66 Pass
   typein $sheet 420 282 Left     # item-3 labels
   typein $sheet 536 282 Right
-  typein $sheet 652 282 右側      # typed as Japanese: CP932 in the files
+  typein $sheet 652 282 右側      # entered as Japanese: CP932 in the files
   typein $sheet 420 450 game_    # the file-name prefix
   click $sheet 412 512           # 入力切替
   click $rec 92 508              # スタート
