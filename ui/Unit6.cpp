@@ -13,6 +13,7 @@
 #include "ui/Unit4.h"
 #include "ui/cp932.h"
 #include "ui/grid_view.h"
+#include "ui/screens.h"
 #include "ui/screen_fit.h"
 
 namespace kiroku::ui {
@@ -155,16 +156,7 @@ void TForm6::Open() {
     move(BesideTopLeft(RecordingAndPickers(), outerFrame(), Form2->screen()->availableGeometry()));
     placed_ = true;
   }
-  KForm* picker = Form4->isVisible() ? static_cast<KForm*>(Form4) : Form3->isVisible() ? Form3 : nullptr;
-  setAttribute(Qt::WA_ShowWithoutActivating, picker != nullptr);
-  show();
-  raise();
-  if (picker) {
-    picker->raise();
-    picker->activateWindow();
-  } else {
-    activateWindow();
-  }
+  ShowBehindAnyPicker(this);
 }
 
 }  // namespace kiroku::ui

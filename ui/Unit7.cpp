@@ -11,8 +11,6 @@
 #include <utility>
 
 #include "season/workbook.h"
-#include "ui/Unit3.h"
-#include "ui/Unit4.h"
 #include "ui/cp932.h"
 #include "ui/screens.h"
 
@@ -419,16 +417,7 @@ void TForm7::showEvent(QShowEvent* event) {
 }
 
 void TForm7::Open() {
-  KForm* picker = Form4->isVisible() ? static_cast<KForm*>(Form4) : Form3->isVisible() ? Form3 : nullptr;
-  setAttribute(Qt::WA_ShowWithoutActivating, picker != nullptr);
-  show();
-  raise();
-  if (picker) {
-    picker->raise();
-    picker->activateWindow();
-  } else {
-    activateWindow();
-  }
+  ShowBehindAnyPicker(this);
 }
 
 }  // namespace kiroku::ui

@@ -36,6 +36,19 @@ KForm* FormOf(Form form) {
   return nullptr;
 }
 
+void ShowBehindAnyPicker(KForm* screen) {
+  KForm* picker = Form4->isVisible() ? static_cast<KForm*>(Form4) : Form3->isVisible() ? Form3 : nullptr;
+  screen->setAttribute(Qt::WA_ShowWithoutActivating, picker != nullptr);
+  screen->show();
+  screen->raise();
+  if (picker) {
+    picker->raise();
+    picker->activateWindow();
+  } else {
+    screen->activateWindow();
+  }
+}
+
 QtScreens& Screens() {
   static QtScreens screens;
   return screens;

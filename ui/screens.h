@@ -36,6 +36,10 @@ class QtScreens : public ScreenPort {
 QtScreens& Screens();
 KForm* FormOf(Form form);
 
+// Shows a screen that only looks on (集計, 通算集計) in front, except that an
+// open picker stays in front of it and keeps the next press.
+void ShowBehindAnyPicker(KForm* screen);
+
 // Shows a file error to the operator. Tests put their own box in its place,
 // so that none of them waits on a modal dialog.
 using ErrorBox = std::function<void(const QString& caption, const QString& message)>;
