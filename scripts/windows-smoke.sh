@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Drives kiroku.exe under Wine and the Linux build of the same source through
 # the same presses on an Xvfb display, then checks that both wrote the same
-# export files under the right names, and that 集計 put the same Unicode text
-# on the clipboard. Screenshots of every screen are kept.
+# export files under the right names, that 集計 and 通算集計 put the same
+# Unicode text on the clipboard, and that 通算集計's workbooks hold the same
+# cells. Screenshots of every screen are kept.
 #   scripts/windows-smoke.sh [kiroku.exe] [linux kiroku]
-# Needs xvfb, xdotool, imagemagick, xclip, wine and fonts-ipafont-gothic.
+# Needs xvfb, xdotool, imagemagick, xclip, wine, fonts-ipafont-gothic and
+# python3-openpyxl.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$(realpath "${1:-$root/build-windows/app/kiroku.exe}")
@@ -34,6 +36,7 @@ write_backup() {
 }
 
 pause=0.5 window_wait=60
+second=秋季表 book=通算集計_東高.xlsx
 snap() { [ -z "${shots:-}" ] || shot "$out/shots/$shots-$1.png"; }
 
 # Every press of the smoke test, by screen caption and the centre of the control.
@@ -85,7 +88,29 @@ drive() {
   click データ入力 552 448      # データ保存
   sleep 2
   snap 8-saved
+  season
+  xdotool windowraise "$(window データ入力)"  # 通算集計 covers part of it
   click データ入力 672 448      # 終了
+}
+
+# 通算集計 over the game just saved and the same game under a second Japanese
+# prefix whose 表 ends in the byte of "\": both listed, the copy, and the
+# workbook through the save dialog with the name it offers.
+season() {
+  local name
+  for name in list.xls table.xls; do cp -p "$dir/ファイル名$name" "$dir/$second$name"; done
+  click データ入力 672 512      # 通算集計
+  window 通算集計 >/dev/null || return 0
+  sleep 2                       # read on a thread of its own
+  snap 9-season
+  click 通算集計 568 224        # コピー
+  xclip -o -selection clipboard >"$season_copied" || true
+  click 通算集計 680 224        # Excel に保存
+  local dialog
+  dialog=$(window "Excel に保存" 10) || return 0
+  snap 10-season-save
+  xdotool windowfocus "$dialog" mousemove --window "$dialog" 20 20 sleep 0.5 key Return
+  for _ in $(seq 50); do [ -f "$dir/$book" ] && break; sleep 0.2; done
 }
 
 run() {
@@ -104,9 +129,9 @@ echo "Linux build: $linux"
 # A journal folder of its own: the user's could hold a game to offer.
 export XDG_DATA_HOME=$out/linux-data
 rm -rf "$XDG_DATA_HOME"
-copied=$out/linux-copied.txt shots=linux QT_QPA_PLATFORM=xcb run "$out/linux" "$linux"
+copied=$out/linux-copied.txt season_copied=$out/linux-season.txt shots=linux QT_QPA_PLATFORM=xcb run "$out/linux" "$linux"
 echo "Windows build under Wine: $exe"
-copied=$out/windows-copied.txt offx=4 offy=23 pause=1.5 shots=windows run "$out/windows" wine "$exe"
+copied=$out/windows-copied.txt season_copied=$out/windows-season.txt offx=4 offy=23 pause=1.5 shots=windows run "$out/windows" wine "$exe"
 wineserver --wait || true
 
 status=0
@@ -135,6 +160,32 @@ else
   echo "FAIL: 集計's copy differs or is missing"; status=1
 fi
 
+# 通算集計 under Wine: the same copy as the Linux build's of the same folder,
+# and a workbook with the same cells, both games listed under their Japanese
+# prefixes (the dates are each folder's own).
+if [ -s "$out/windows-season.txt" ] && cmp "$out/windows-season.txt" <(tr -d '\r' <"$out/linux-season.txt") &&
+  grep -qF 佐藤 "$out/windows-season.txt"; then
+  echo "same text: 通算集計's copy ($(wc -c <"$out/windows-season.txt") bytes)"
+else
+  echo "FAIL: 通算集計's copy differs or is missing"; status=1
+fi
+/usr/bin/python3 - "$out/linux/$book" "$out/windows/$book" ファイル名 "$second" <<'EOF' || status=1
+import datetime, sys
+import openpyxl
+
+linux, windows = (openpyxl.load_workbook(f) for f in sys.argv[1:3])
+failed = [f'sheets {windows.sheetnames} != {linux.sheetnames}'] if windows.sheetnames != linux.sheetnames else []
+for name in linux.sheetnames:
+    a, b = ([list(r) for r in book[name].iter_rows(values_only=True)] for book in (linux, windows))
+    if name == '試合':
+        failed += [f'試合 {b}'] if not all(isinstance(r[0], datetime.datetime) for r in b[1:]) else []
+        failed += [f'試合 prefixes {b}'] if sorted(r[1] for r in b[1:]) != sorted(sys.argv[3:]) else []
+        a, b = [r[1:] for r in a], [r[1:] for r in b]
+    failed += [f'{name}: {b} != {a}'] if a != b else []
+print('\n'.join(failed) or f'same cells: 通算集計\'s workbook, {len(linux.sheetnames)} sheets')
+sys.exit(1 if failed else 0)
+EOF
+
 # A list file that may not be written: the error box of the file layer, and
 # the file as it was.
 if [ $status -eq 0 ]; then
@@ -150,7 +201,7 @@ if [ $status -eq 0 ]; then
   click settei 384 220          # OK
   click データ入力 552 448      # データ保存
   if window kiroku >/dev/null; then
-    shot "$out/shots/windows-9-error-box.png"
+    shot "$out/shots/windows-11-error-box.png"
     echo "error box shown for a read-only list file"
   else
     echo "FAIL: no error box"; status=1
