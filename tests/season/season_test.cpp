@@ -239,10 +239,11 @@ void WriteAt(const std::string& name, const std::string& bytes, std::time_t when
                                    std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(when)));
 }
 
-void WriteGame(const std::string& prefix, std::time_t when, const PlayedGame& g = {{kT, kU}}) {
-  const auto [list, table] = Files(g);
-  WriteAt(prefix + "list.xls", list, when);
-  WriteAt(prefix + "table.xls", table, when);
+const auto kTUFiles = Files({{kT, kU}});  // list, table
+
+void WriteGame(const std::string& prefix, std::time_t when) {
+  WriteAt(prefix + "list.xls", kTUFiles.first, when);
+  WriteAt(prefix + "table.xls", kTUFiles.second, when);
 }
 
 TEST(SeasonFolder, FindsWhatDataSaveNamesOldestFirst) {
@@ -253,8 +254,8 @@ TEST(SeasonFolder, FindsWhatDataSaveNamesOldestFirst) {
   WriteGame("", t0);
   WriteGame("b_", t0 + 120);
   WriteGame("a_", t0 + 120);
-  WriteAt("x_table.xls", Files({{kT, kU}}).second, t0);  // no partner
-  WriteAt("y_list.xls", Files({{kT, kU}}).first, t0);
+  WriteAt("x_table.xls", kTUFiles.second, t0);  // no partner
+  WriteAt("y_list.xls", kTUFiles.first, t0);
   testing::MakeFolder("sub");
   WriteGame("sub/", t0);
   WriteGame("\xf0\x9f\x98\x80", t0);  // a name with no CP932 form
@@ -262,7 +263,7 @@ TEST(SeasonFolder, FindsWhatDataSaveNamesOldestFirst) {
   WriteGame("\xff\xfe", t0);  // no UTF-8 name at all
 #endif
   WriteAt("big_table.xls", std::string(10 << 20, 'x'), t0 + 180);
-  WriteAt("big_list.xls", Files({{kT, kU}}).first, t0 + 180);
+  WriteAt("big_list.xls", kTUFiles.first, t0 + 180);
   std::string noise(50000, 0);
   unsigned seed = 1;
   for (auto& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
