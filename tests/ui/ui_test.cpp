@@ -174,10 +174,8 @@ class UiTest : public QObject {
     Form5->close();
     fillSheet();
     auto* grid = Form1->StringGrid1->model();
-    for (int p = 0; p < team1.size() || p < team2.size(); ++p) {
-      if (p < team1.size()) grid->setData(grid->index(p, 0), team1[p]);
-      if (p < team2.size()) grid->setData(grid->index(p, 2), team2[p]);
-    }
+    for (int p = 0; p < team1.size(); ++p) grid->setData(grid->index(p, 0), team1[p]);
+    for (int p = 0; p < team2.size(); ++p) grid->setData(grid->index(p, 2), team2[p]);
     toRecording();
     Click(Form2, 33);
     for (const auto& [player, item2, item3] : events) {
@@ -927,10 +925,8 @@ class UiTest : public QObject {
                       Form7->StringGrid1->visualRect(games->index(0, 0)).center());
     QCOMPARE(Form7->ComboBox1->currentIndex(), 1);
     Click(Form7, 2);
-    QCOMPARE(QGuiApplication::clipboard()->text(), FromCp932(Rows({{total, played, shoot, pass, total},
-                                                                   {sato, "1", "1", "0", "1"},
-                                                                   {tanaka, "1", "0", "1", "1"},
-                                                                   {total, "1", "1", "1", "2"}})));
+    QCOMPARE(QGuiApplication::clipboard()->text(), FromCp932(Rows({{total, played, shoot, pass, total}, {sato, "1", "1", "0", "1"},
+                                                                   {tanaka, "1", "0", "1", "1"}, {total, "1", "1", "1", "2"}})));
     // データ保存 while shown reads again: the new game checked, a still not;
     // so too after another folder and one that cannot be read.
     Form1->edit(21)->setText(QString());
@@ -956,10 +952,7 @@ class UiTest : public QObject {
     // cannot write shows the error box and leaves nothing.
     QString offered;
     for (const QString& to : {QStringLiteral("nowhere/x.xlsx"), QStringLiteral("season.xlsx")}) {
-      SetSaveChoice([&](QWidget*, const QString& start) {
-        offered = start;
-        return to;
-      });
+      SetSaveChoice([&](QWidget*, const QString& start) { offered = start; return to; });
       Click(Form7, 3);
     }
     SetSaveChoice({});
