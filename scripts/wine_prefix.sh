@@ -29,14 +29,15 @@ wine_prefix() {
 }
 
 # wine_server ARGS: makes sure a wineserver (started with ARGS) serves
-# $WINEPREFIX. The one that starts it also starts Wine's services, with no
+# $WINEPREFIX. The one that starts it (its output closed: it stays for a
+# while) also starts Wine's services, with no
 # output of a test open: they live as long as the server, and a pipe they
 # hold would keep whoever reads it waiting (CMake's test discovery times out).
 wine_server() {
   (
     flock 9
     # Neither may keep the lock open after this returns.
-    if wineserver "$@" 2>/dev/null 9>&-; then
+    if wineserver "$@" >/dev/null 2>&1 9>&-; then
       wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
     fi
   ) 9>"$WINEPREFIX.server-lock"
