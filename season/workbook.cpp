@@ -2,6 +2,10 @@
 
 #include <xlsxwriter.h>
 
+#ifdef KIROKU_XLSXWRITER_SONAME
+#include <dlfcn.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +29,42 @@ constexpr std::string_view kGamesHeader[] = {
     "\x83\x60\x81\x5b\x83\x80\x32",      // チーム2
 };
 constexpr std::size_t kSheetNameMax = 31;
+
+// The library's calls, looked up when the first workbook is written: on
+// Linux the shared library brings a cryptography library along that would
+// cost every start; the one linked into kiroku.exe costs nothing.
+#define KIROKU_LXW_CALLS(X)                                                                                  \
+  X(workbook_new_opt) X(workbook_add_format) X(workbook_add_worksheet) X(workbook_close) X(format_set_bold) \
+  X(format_set_num_format) X(worksheet_freeze_panes) X(worksheet_set_column) X(worksheet_write_datetime)    \
+  X(worksheet_write_number) X(worksheet_write_string)
+
+struct Lxw {
+#define KIROKU_LXW_MEMBER(name) decltype(&::name) name = nullptr;
+  KIROKU_LXW_CALLS(KIROKU_LXW_MEMBER)
+#undef KIROKU_LXW_MEMBER
+};
+
+const Lxw* Load() {
+  static Lxw calls;
+#ifdef KIROKU_XLSXWRITER_SONAME
+  void* library = ::dlopen(KIROKU_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
+  if (!library) return nullptr;
+#define KIROKU_LXW_FIND(name)                                                  \
+  calls.name = reinterpret_cast<decltype(&::name)>(::dlsym(library, #name)); \
+  if (!calls.name) return nullptr;
+#else
+#define KIROKU_LXW_FIND(name) calls.name = &::name;
+#endif
+  KIROKU_LXW_CALLS(KIROKU_LXW_FIND)
+#undef KIROKU_LXW_FIND
+  return &calls;
+}
+
+const Lxw& Library() {
+  static const Lxw* const lxw = Load();
+  if (!lxw) throw IoError(126);  // ERROR_MOD_NOT_FOUND
+  return *lxw;
+}
 
 // The workbook's text is UTF-8, read from CP932 as the screens read it.
 std::string Utf8(std::string_view cp932) { return codec::Utf8(codec::Decode(cp932)); }
@@ -108,7 +148,7 @@ class Columns {
   }
   void apply(lxw_worksheet* sheet) const {
     for (std::size_t c = 0; c < widths_.size(); ++c)
-      worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths_[c], nullptr);
+      Library().worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths_[c], nullptr);
   }
 
  private:
@@ -134,19 +174,19 @@ void WriteTable(lxw_worksheet* sheet, const Season::Table& table, lxw_format* bo
       columns.fit(c, cell);
       std::int64_t number = 0;
       if (r > 0 && c > 0 && ParseNumber(cell, number))
-        Check(worksheet_write_number(sheet, row, col, static_cast<double>(number), nullptr));
+        Check(Library().worksheet_write_number(sheet, row, col, static_cast<double>(number), nullptr));
       else
-        Check(worksheet_write_string(sheet, row, col, Utf8(cell).c_str(), r == 0 ? bold : nullptr));
+        Check(Library().worksheet_write_string(sheet, row, col, Utf8(cell).c_str(), r == 0 ? bold : nullptr));
     }
   }
   columns.apply(sheet);
-  worksheet_freeze_panes(sheet, 1, 1);
+  Library().worksheet_freeze_panes(sheet, 1, 1);
 }
 
 void WriteGames(lxw_worksheet* sheet, const Season& season, lxw_format* bold, lxw_format* date) {
   Columns columns;
   for (std::size_t c = 0; c < std::size(kGamesHeader); ++c) {
-    Check(worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), Utf8(kGamesHeader[c]).c_str(), bold));
+    Check(Library().worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), Utf8(kGamesHeader[c]).c_str(), bold));
     columns.fit(c, kGamesHeader[c]);
   }
   lxw_row_t row = 1;
@@ -154,19 +194,20 @@ void WriteGames(lxw_worksheet* sheet, const Season& season, lxw_format* bold, lx
     lxw_datetime when{};
     if (std::sscanf(g->stamp.c_str(), "%d/%d/%d %d:%d", &when.year, &when.month, &when.day, &when.hour,
                     &when.min) == 5)
-      Check(worksheet_write_datetime(sheet, row, 0, &when, date));
+      Check(Library().worksheet_write_datetime(sheet, row, 0, &when, date));
     else
-      Check(worksheet_write_string(sheet, row, 0, Utf8(g->stamp).c_str(), nullptr));
+      Check(Library().worksheet_write_string(sheet, row, 0, Utf8(g->stamp).c_str(), nullptr));
     columns.fit(0, g->stamp);
     const Text* cells[] = {&g->prefix, &g->teams[0], &g->teams[1]};
     for (std::size_t c = 0; c < std::size(cells); ++c) {
-      Check(worksheet_write_string(sheet, row, static_cast<lxw_col_t>(c + 1), Utf8(*cells[c]).c_str(), nullptr));
+      const auto col = static_cast<lxw_col_t>(c + 1);
+      Check(Library().worksheet_write_string(sheet, row, col, Utf8(*cells[c]).c_str(), nullptr));
       columns.fit(c + 1, *cells[c]);
     }
     ++row;
   }
   columns.apply(sheet);
-  worksheet_freeze_panes(sheet, 1, 0);
+  Library().worksheet_freeze_panes(sheet, 1, 0);
 }
 
 // The library writes by name: a file of its own beside the target, gone
@@ -196,24 +237,24 @@ class Workbook {
     tmpdir_ = slash == std::string::npos ? std::string(".") : utf8Path.substr(0, root ? slash + 1 : slash);
     lxw_workbook_options options{};
     options.tmpdir = tmpdir_.data();
-    wb_ = workbook_new_opt(path.c_str(), &options);
+    wb_ = Library().workbook_new_opt(path.c_str(), &options);
     if (!wb_) throw IoError(29);
   }
   ~Workbook() {
-    if (wb_) workbook_close(wb_);
+    if (wb_) Library().workbook_close(wb_);
   }
   Workbook(const Workbook&) = delete;
   Workbook& operator=(const Workbook&) = delete;
   lxw_workbook* get() const { return wb_; }
   lxw_worksheet* sheet(const std::string& name) {
-    lxw_worksheet* s = workbook_add_worksheet(wb_, name.c_str());
+    lxw_worksheet* s = Library().workbook_add_worksheet(wb_, name.c_str());
     if (!s) throw IoError(29);
     return s;
   }
   void close() {
     lxw_workbook* wb = wb_;
     wb_ = nullptr;
-    Check(workbook_close(wb));
+    Check(Library().workbook_close(wb));
   }
 
  private:
@@ -224,6 +265,7 @@ class Workbook {
 }  // namespace
 
 void WriteWorkbook(const std::string& utf8Path, const Season& season, const Text& team) {
+  Library();  // a library that cannot be loaded is told before any file is touched
   // Opened first, so that a missing folder or a file that may not be
   // replaced is told before any work.
   platform::ReplacingFile target(platform::ReplacingFile::Utf8Path{utf8Path});
@@ -232,10 +274,10 @@ void WriteWorkbook(const std::string& utf8Path, const Season& season, const Text
     Scratch scratch(utf8Path);
     {
       Workbook wb(scratch.path());
-      lxw_format* bold = workbook_add_format(wb.get());
-      format_set_bold(bold);
-      lxw_format* date = workbook_add_format(wb.get());
-      format_set_num_format(date, "yyyy/mm/dd hh:mm");
+      lxw_format* bold = Library().workbook_add_format(wb.get());
+      Library().format_set_bold(bold);
+      lxw_format* date = Library().workbook_add_format(wb.get());
+      Library().format_set_num_format(date, "yyyy/mm/dd hh:mm");
       SheetNames names;
       std::vector<std::optional<Text>> categories{std::nullopt};
       for (auto& c : season.categories(team)) categories.emplace_back(std::move(c));
