@@ -191,6 +191,13 @@ struct TForm7::Reader {
 
 TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800, 600, clBlue) {
   Form7 = this;
+  FormCreate();
+}
+
+// The controls are made at the first show, not at start: most runs never
+// open this screen, and every start would pay for them.
+void TForm7::Build() {
+  if (Label1) return;
   Label1 = new QLabel(QStringLiteral("フォルダー"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->move(8, 12);
@@ -210,9 +217,6 @@ TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800,
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->setGeometry(8, 40, 768, 161);
   LookLikeAGrid(StringGrid1);
-  StringGrid1->setModel(gamesModel_);
-  for (int c = 0; c < 5; ++c) StringGrid1->setColumnWidth(c, kGameColumns[c]);  // the date's on the first show
-  StringGrid1->horizontalHeader()->setStretchLastSection(true);
 
   auto combo = [this](int n, int left, int width) {
     auto* c = new QComboBox(this);
@@ -231,7 +235,6 @@ TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800,
   StringGrid2->setObjectName(QStringLiteral("StringGrid2"));
   StringGrid2->setGeometry(8, 248, 768, 305);
   LookLikeAGrid(StringGrid2);
-  StringGrid2->setModel(tableModel_);
 
   SetTabChain({choose, StringGrid1, ComboBox1, ComboBox2, ComboBox3, copy, excel, StringGrid2});
 
@@ -244,7 +247,13 @@ TForm7::TForm7() : KForm("Form7", QStringLiteral("通算集計"), 180, 100, 800,
   connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox2Change);
   connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox3Change);
 
-  FormCreate();
+  StringGrid1->setModel(gamesModel_);
+  for (int c = 0; c < 5; ++c) StringGrid1->setColumnWidth(c, kGameColumns[c]);
+  StringGrid1->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16);
+  StringGrid1->horizontalHeader()->setStretchLastSection(true);
+  StringGrid2->setModel(tableModel_);
+  setFolder(folder_);
+  rebuild();
 }
 
 TForm7::~TForm7() {
@@ -257,13 +266,12 @@ TForm7::~TForm7() {
 
 void TForm7::FormCreate() {
   // Nothing is read until the screen is shown: it costs the start nothing.
-  setFolder(QDir::currentPath());
-  rebuild();
+  folder_ = QDir::currentPath();
 }
 
 void TForm7::setFolder(const QString& folder) {
   folder_ = QDir(folder).absolutePath();
-  Edit1->setText(QDir::toNativeSeparators(folder_));
+  if (Edit1) Edit1->setText(QDir::toNativeSeparators(folder_));
   if (isVisible()) read();
 }
 
@@ -408,11 +416,13 @@ void TForm7::FollowSave() {
   if (isVisible()) read();
 }
 
+void TForm7::setVisible(bool visible) {
+  if (visible) Build();  // before the show, which shows the children there are
+  KForm::setVisible(visible);
+}
+
 void TForm7::showEvent(QShowEvent* event) {
   KForm::showEvent(event);
-  if (!dateMeasured_)  // here, not at start, where it would cost the sheet
-    StringGrid1->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 16);
-  dateMeasured_ = true;
   if (!event->spontaneous()) read();
 }
 

@@ -35,6 +35,9 @@ class TForm7 : public KForm {
   ~TForm7() override;
 
   void FormCreate();
+  // Makes the controls, which the first show does; they are null before.
+  void Build();
+  void setVisible(bool visible) override;
   void Button1Click();  // フォルダー…
   void Button2Click();  // コピー, and Ctrl+C
   void Button3Click();  // Excel に保存
@@ -92,7 +95,6 @@ class TForm7 : public KForm {
   std::unique_ptr<Reader> reader_;
   unsigned generation_ = 0;
   bool reading_ = false;
-  bool dateMeasured_ = false;
 };
 
 extern TForm7* Form7;
