@@ -3,8 +3,9 @@
 #
 # libxlsxwriter for the Windows builds, made as the Windows Qt is: from
 # Debian's own source package, compiled with MinGW into a static library,
-# here against Debian's MinGW zlib (libz-mingw-w64-dev), with one patch of ours
-# (packaging/windows/xlsxwriter-mingw-utf8-names.patch). It is installed with
+# here against Debian's MinGW zlib (libz-mingw-w64-dev), with two patches of
+# ours (packaging/windows/xlsxwriter-*.patch: UTF-8 names, and a CMake call
+# that Debian 13's CMake refuses). It is installed with
 # its pkg-config file and its notices into a prefix under the cache folder,
 # once; later runs reuse it without the network.
 
@@ -42,10 +43,11 @@ xlsxwriter_options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBUILD_T
 # notices in share/doc/libxlsxwriter), building it there first if needed.
 windows_xlsxwriter() {
   local cache=$1 jobs=$2 root=$windows_xlsxwriter_root
-  local patch=$root/packaging/windows/xlsxwriter-mingw-utf8-names.patch
+  local patches=("$root"/packaging/windows/xlsxwriter-mingw-utf8-names.patch
+                 "$root"/packaging/windows/xlsxwriter-cmake-zlib-version.patch)
   xlsxwriter_prefix=$cache/xlsxwriter-mingw-static
   local stamp
-  stamp=$(printf '%s\n' "${xlsxwriter_options[@]}" "$(sha256sum <"$patch")")
+  stamp=$(printf '%s\n' "${xlsxwriter_options[@]}" "$(cat "${patches[@]}" | sha256sum)")
   mkdir -p "$cache"
   (
     # Once, however many builds ask for it at the same time.
@@ -63,7 +65,8 @@ windows_xlsxwriter() {
     # With Debian's own patches, if the package has any; the signature is
     # apt's to check, which it did on download.
     dpkg-source --no-check -x "$dsc" "$src" >/dev/null
-    patch -s -d "$src" -p1 <"$patch"
+    local p
+    for p in "${patches[@]}"; do patch -s -d "$src" -p1 <"$p"; done
     cmake -S "$src" -B "$build" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
       -DCMAKE_INSTALL_PREFIX="$xlsxwriter_prefix" "${xlsxwriter_options[@]}" >/dev/null
     cmake --build "$build" -j "$jobs"
@@ -87,8 +90,9 @@ windows_xlsxwriter_notices() {
   {
     printf '%s\n' "kiroku.exe contains libxlsxwriter $version, built from Debian's source package" \
       "(apt-get source libxlsxwriter=$version) with MinGW-w64, as a static library." \
-      "It is changed only by the patch packaging/windows/xlsxwriter-mingw-utf8-names.patch" \
-      "in kiroku's source archive. The source of tmpfileplus, under the Mozilla Public" \
+      "It is changed only by the patches packaging/windows/xlsxwriter-mingw-utf8-names.patch" \
+      "and xlsxwriter-cmake-zlib-version.patch beside it in kiroku's source archive." \
+      "The source of tmpfileplus, under the Mozilla Public" \
       "License 2.0 (MPL-2.0.txt), is third_party/tmpfileplus in that source package."
     # The licence is the body of a Doxygen page.
     sed -e '1,/^@page license/d' -e '/^Next: @ref/,$d' -e '/^\*\/$/d' "$doc/License.txt"
