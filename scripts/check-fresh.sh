@@ -196,10 +196,12 @@ for step in $steps; do
     # Spared: two tags for the maintainer's address, which the project does not
     # have yet, and the metadata's, whose known notes (no domain for a reverse
     # domain ID, no home page) the install test tells apart from new ones.
+    # Debian 12's lintian knows no such tag and refuses to spare it.
     in_root user env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends lintian >/dev/null
-    timed "$suite lintian" as_user user "cd kiroku && lintian --fail-on error,warning --display-info \
-      --suppress-tags malformed-contact,bogus-mail-host-in-debian-changelog,appstream-metadata-validation-failed \
-      kiroku_*_amd64.deb" || status=1
+    timed "$suite lintian" as_user user "cd kiroku && tags=malformed-contact,bogus-mail-host-in-debian-changelog && \
+      if lintian-explain-tags appstream-metadata-validation-failed >/dev/null 2>&1; then \
+        tags=\$tags,appstream-metadata-validation-failed; fi && \
+      lintian --fail-on error,warning --display-info --suppress-tags \$tags kiroku_*_amd64.deb" || status=1
     fresh_root deb
     in_root deb apt-get update -qq
     cp "$work"/user/home/op/kiroku/kiroku_*_amd64.deb "$work/deb/tmp/"
