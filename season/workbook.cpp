@@ -44,10 +44,15 @@ struct Lxw {
 #undef KIROKU_LXW_MEMBER
 };
 
+#ifdef KIROKU_XLSXWRITER_SONAME
+std::string g_soname = KIROKU_XLSXWRITER_SONAME;
+#endif
+const Lxw* g_loaded = nullptr;  // workbooks are written on the screen thread alone
+
 const Lxw* Load() {
   static Lxw calls;
 #ifdef KIROKU_XLSXWRITER_SONAME
-  void* library = ::dlopen(KIROKU_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
+  void* library = ::dlopen(g_soname.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!library) return nullptr;
 #define KIROKU_LXW_FIND(name)                                                  \
   calls.name = reinterpret_cast<decltype(&::name)>(::dlsym(library, #name)); \
@@ -60,10 +65,11 @@ const Lxw* Load() {
   return &calls;
 }
 
+// Tried again at each workbook until it loads.
 const Lxw& Library() {
-  static const Lxw* const lxw = Load();
-  if (!lxw) throw IoError(126);  // ERROR_MOD_NOT_FOUND
-  return *lxw;
+  if (!g_loaded) g_loaded = Load();
+  if (!g_loaded) throw IoError(126);  // ERROR_MOD_NOT_FOUND
+  return *g_loaded;
 }
 
 // The workbook's text is UTF-8, read from CP932 as the screens read it.
@@ -291,6 +297,15 @@ void WriteWorkbook(const std::string& utf8Path, const Season& season, const Text
   }
   target.write(bytes.data(), bytes.size());
   target.commit();
+}
+
+void SetWorkbookLibraryName(const char* soname) {
+#ifdef KIROKU_XLSXWRITER_SONAME
+  g_soname = soname ? soname : KIROKU_XLSXWRITER_SONAME;
+  g_loaded = nullptr;
+#else
+  (void)soname;
+#endif
 }
 
 Text WorkbookName(const Text& team) {

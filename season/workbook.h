@@ -13,6 +13,10 @@ namespace kiroku::season {
 // code to show; a file already there then stays as it was.
 void WriteWorkbook(const std::string& utf8Path, const Season& season, const Text& team);
 
+// Where the library is loaded by name (Linux): another name to load it by,
+// as tests of a missing library do; nullptr restores its own.
+void SetWorkbookLibraryName(const char* soname);
+
 // "通算集計_" + the team's name + ".xlsx", any of \ / : * ? " < > | made "_".
 Text WorkbookName(const Text& team);
 
