@@ -56,7 +56,7 @@ const Lxw* Load() {
   if (!library) return nullptr;
 #define KIROKU_LXW_FIND(name)                                                  \
   calls.name = reinterpret_cast<decltype(&::name)>(::dlsym(library, #name)); \
-  if (!calls.name) return nullptr;
+  if (!calls.name) return ::dlclose(library), nullptr;
 #else
 #define KIROKU_LXW_FIND(name) calls.name = &::name;
 #endif
